@@ -1,0 +1,52 @@
+# Tomeo: `make run` and `make test` do all the set-up on a fresh Debian 12 machine.
+JOBS ?= $(shell nproc)
+BUILD ?= build
+FUZZ_SECONDS ?= 60
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build run test test-sanitize fuzz bench format clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/tomeo $(ARGS)
+
+test: build
+	ctest --test-dir $(BUILD) -j $(JOBS) --output-on-failure
+
+# The tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	cmake -S . -B build-asan -DTOMEO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build-asan -j $(JOBS)
+	ctest --test-dir build-asan -j $(JOBS) --output-on-failure
+
+# Every fuzz target for FUZZ_SECONDS each, with ASan and UBSan, starting from its seeds.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DTOMEO_FUZZ=ON -DTOMEO_TESTS=OFF \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build-fuzz -j $(JOBS)
+	@for f in build-fuzz/fuzz/fuzz_*; do \
+	  name=$${f##*/fuzz_}; mkdir -p fuzz-corpus/$$name; \
+	  echo "== $$name"; \
+	  $$f -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 fuzz-corpus/$$name fuzz/seeds/$$name || exit 1; \
+	done
+
+bench: deps
+	cmake -S . -B build-bench -DTOMEO_BENCH=ON -DTOMEO_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
+	cmake --build build-bench -j $(JOBS)
+	bench/run build-bench
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf build build-asan build-fuzz build-bench

@@ -1,0 +1,72 @@
+#include "batch/cmdline.h"
+
+#include <cstring>
+
+#include "batch/operations.h"
+#include "convert/charset.h"
+#include "platform/path_separator.h"
+
+namespace tomeo {
+namespace {
+
+std::uint32_t operation_of_letter(char letter) {
+    switch (letter) {
+        case 'r': return OP_RENAME;
+        case 'm': return OP_MOVE;
+        case 'z': return OP_ZIP;
+        case 'u': return OP_UTF8;
+        case 't': return OP_TOTEXT;
+        case 'd': return OP_DOS;
+        default: return 0;
+    }
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, const char* const* argv) {
+    CommandLine cl;
+    for (int i = 0; i < argc; ++i) cl.arguments.push_back(utf8_to_cp1251_lossy(argv[i]));
+
+    for (int i = 1; i < argc && cl.valid; ++i) {
+        const std::string& argument = cl.arguments[i];
+        if (!CommandLine::is_switch(argument)) {
+            if (cl.first_file < 0) cl.first_file = i;
+            continue;
+        }
+        // Only one switch argument, holding at least one letter, all of them known.
+        if (cl.operations != 0 || argument.size() == 1) {
+            cl.valid = false;
+            break;
+        }
+        for (std::size_t k = 1; k < argument.size(); ++k) {
+            const std::uint32_t op = operation_of_letter(argument[k]);
+            if (op == 0) {
+                cl.valid = false;
+                break;
+            }
+            cl.operations |= op;
+        }
+    }
+    if (cl.valid && cl.operations != 0 && cl.first_file < 0) cl.valid = false;
+    return cl;
+}
+
+void SplitBatchArgument(const char* argument, const char* working_dir, WSTR& directory,
+                        WSTR& pattern) {
+    const char* last = std::strrchr(argument, kPathSeparator);
+    directory.clear();
+    if (last == nullptr) {
+        directory.assign(working_dir);
+        directory.ensure_trailing_backslash();
+        pattern.assign(argument);
+        return;
+    }
+    if (argument[0] != kPathSeparator) {
+        directory.assign(working_dir);
+        directory.ensure_trailing_backslash();
+    }
+    directory.append(argument, static_cast<std::int32_t>(last - argument + 1));
+    pattern.assign(last + 1);
+}
+
+}  // namespace tomeo

@@ -1,0 +1,32 @@
+// Every Russian message text of the program, written here in UTF-8 and converted to
+// Windows-1251 at compile time. In the formats, %1 stands for the file name and %2 for
+// the target directory; a placeholder followed by a double quote quotes its argument
+// when the argument holds a space.
+#pragma once
+
+#include "convert/charset.h"
+
+namespace tomeo::msg {
+
+// Failures of file operations.
+inline constexpr auto kRenameFailed = cp1251("%1\" не переименован.");
+inline constexpr auto kMoveFailed = cp1251("%1\" не перемещен.");
+inline constexpr auto kMoveFailedTo = cp1251("%1\" не перемещен в каталог %2\".");
+inline constexpr auto kRecodeFailed = cp1251("%1\" не перекодирован.");
+inline constexpr auto kConvertFailed = cp1251("%1\" не переконвертирован.");
+inline constexpr auto kPackFailed = cp1251("%1\" не заархивирован.");
+
+// Reasons appended to a failure (the leading space belongs to them).
+inline constexpr auto kReasonBadUtf8 = cp1251(" Недопустимый код UTF8.");
+inline constexpr auto kReasonNot1251 = cp1251(
+    " Файл содержит символы, которые не могут быть представлены в кодировке WIN1251.");
+inline constexpr auto kReasonUnknownTag = cp1251(" Неизвестный тег.");
+inline constexpr auto kReasonBrokenStructure = cp1251(" Нарушена структура файла.");
+
+// The program as a whole.
+inline constexpr auto kInvalidCommandLine = cp1251("Недопустимые параметры командной строки.");
+inline constexpr auto kNoWindowInThisBuild = cp1251(
+    "Окно в этой сборке Tomeo недоступно; операции над книгами задаются ключами командной "
+    "строки (tomeo -r ФАЙЛ ...).");
+
+}  // namespace tomeo::msg

@@ -1,0 +1,21 @@
+// Runs build/tomeo as a user would: in a working folder, with its own configuration
+// folder (XDG_CONFIG_HOME), so that a test never touches a real home.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tomeo::test {
+
+struct TomeoRun {
+    int exit_code = -1;
+    std::string err;  // standard error, UTF-8
+    std::string out;  // standard output
+};
+
+// Runs tomeo with the arguments (UTF-8) in working_dir, with XDG_CONFIG_HOME set to
+// config_home and HOME to home (both default to working_dir when empty).
+TomeoRun RunTomeo(const std::vector<std::string>& args, const std::string& working_dir,
+                  const std::string& config_home = "", const std::string& home = "");
+
+}  // namespace tomeo::test
