@@ -48,3 +48,38 @@ FILETIME civil_to_filetime(const CivilTime& c) {
 }
 
 }  // namespace tomeo
+
+namespace tomeo {
+namespace {
+
+int clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
+
+}  // namespace
+
+DosDateTime filetime_to_dos(FILETIME time) {
+    CivilTime c = filetime_to_civil(time);
+    if (c.year < 1980) c = CivilTime{1980, 1, 1, 0, 0, 0};
+    if (c.year > 2107) c = CivilTime{2107, 12, 31, 23, 59, 58};
+    DosDateTime dos;
+    dos.date = static_cast<std::uint16_t>((c.year - 1980) * 512 + c.month * 32 + c.day);
+    dos.time = static_cast<std::uint16_t>(c.hour * 2048 + c.minute * 32 + c.second / 2);
+    return dos;
+}
+
+FILETIME dos_to_filetime(DosDateTime dos) {
+    CivilTime c;
+    c.year = 1980 + (dos.date >> 9);
+    c.month = clamp((dos.date >> 5) & 0x0F, 1, 12);
+    c.day = clamp(dos.date & 0x1F, 1, 31);
+    c.hour = clamp(dos.time >> 11, 0, 23);
+    c.minute = clamp((dos.time >> 5) & 0x3F, 0, 59);
+    c.second = clamp((dos.time & 0x1F) * 2, 0, 58);
+    return civil_to_filetime(c);
+}
+
+FILETIME truncate_to_dos_resolution(FILETIME time) {
+    const FILETIME two_seconds = 2 * kFileTimeTicksPerSecond;
+    return time - time % two_seconds;
+}
+
+}  // namespace tomeo

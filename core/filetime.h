@@ -24,3 +24,22 @@ CivilTime filetime_to_civil(FILETIME time);
 FILETIME civil_to_filetime(const CivilTime& civil);
 
 }  // namespace tomeo
+
+namespace tomeo {
+
+// DOS date and time words as zip archives store them (local time, no time-zone shift):
+// date = (year - 1980) * 512 + month * 32 + day, time = hour * 2048 + minute * 32 +
+// second / 2. Two-second resolution: an odd second is rounded down. Years outside
+// 1980..2107 are clamped; fields out of range in stored words are clamped on reading.
+struct DosDateTime {
+    std::uint16_t date = 0;
+    std::uint16_t time = 0;
+};
+
+DosDateTime filetime_to_dos(FILETIME time);
+FILETIME dos_to_filetime(DosDateTime dos);
+
+// The time as the DOS format would keep it (whole seconds, even seconds).
+FILETIME truncate_to_dos_resolution(FILETIME time);
+
+}  // namespace tomeo

@@ -211,3 +211,28 @@ TEST(FileTime, CivilRoundTrip) {
 
 }  // namespace
 }  // namespace tomeo
+
+namespace tomeo {
+namespace {
+
+TEST(DosTime, TwoSecondResolutionWithoutTimeZoneShift) {
+    const FILETIME t = civil_to_filetime({2008, 3, 15, 14, 30, 59});
+    const DosDateTime dos = filetime_to_dos(t);
+    EXPECT_EQ(dos.date, (2008 - 1980) * 512 + 3 * 32 + 15);
+    EXPECT_EQ(dos.time, 14 * 2048 + 30 * 32 + 29) << "59 seconds round down to 58";
+    EXPECT_EQ(dos_to_filetime(dos), civil_to_filetime({2008, 3, 15, 14, 30, 58}));
+    EXPECT_EQ(truncate_to_dos_resolution(t + 1234567), civil_to_filetime({2008, 3, 15, 14, 30, 58}));
+}
+
+TEST(DosTime, OutOfRangeValuesAreClamped) {
+    EXPECT_EQ(filetime_to_dos(civil_to_filetime({1970, 6, 1, 0, 0, 0})).date, 1 * 32 + 1);
+    const CivilTime read = filetime_to_civil(dos_to_filetime({0, 0xFFFF}));
+    EXPECT_EQ(read.month, 1);
+    EXPECT_EQ(read.day, 1);
+    EXPECT_EQ(read.hour, 23);
+    EXPECT_EQ(read.minute, 59);
+    EXPECT_EQ(read.second, 58);
+}
+
+}  // namespace
+}  // namespace tomeo

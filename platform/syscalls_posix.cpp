@@ -1,0 +1,151 @@
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/syscalls.h"
+
+namespace tomeo::platform {
+namespace {
+
+// The one hook of the process; only tests ever set it.
+SysCallHook* g_hook = nullptr;
+
+bool injected(SysOp op) {
+    if (g_hook == nullptr) return false;
+    int error_number = EIO;
+    if (!g_hook->ShouldFail(op, error_number)) return false;
+    errno = error_number;
+    return true;
+}
+
+}  // namespace
+
+SysCallHook* SetSysCallHook(SysCallHook* hook) {
+    SysCallHook* previous = g_hook;
+    g_hook = hook;
+    return previous;
+}
+
+int sys_open(const char* path, int flags, mode_t mode) {
+    if (injected(SysOp::Open)) return -1;
+    int fd;
+    do fd = ::open(path, flags | O_CLOEXEC, mode);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+ssize_t sys_read(int fd, void* buffer, std::size_t count) {
+    if (injected(SysOp::Read)) return -1;
+    ssize_t n;
+    do n = ::read(fd, buffer, count);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
+ssize_t sys_write(int fd, const void* buffer, std::size_t count) {
+    if (injected(SysOp::Write)) return -1;
+    ssize_t n;
+    do n = ::write(fd, buffer, count);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
+off_t sys_lseek(int fd, off_t offset, int whence) {
+    if (injected(SysOp::Seek)) return -1;
+    return ::lseek(fd, offset, whence);
+}
+
+int sys_close(int fd) {
+    if (injected(SysOp::Close)) {
+        ::close(fd);  // the descriptor is gone either way, as after a failed close
+        return -1;
+    }
+    return ::close(fd);
+}
+
+int sys_fsync(int fd) {
+    if (injected(SysOp::Fsync)) return -1;
+    return ::fsync(fd);
+}
+
+int sys_fstat(int fd, struct stat* st) {
+    if (injected(SysOp::Stat)) return -1;
+    return ::fstat(fd, st);
+}
+
+int sys_stat(const char* path, struct stat* st) {
+    if (injected(SysOp::Stat)) return -1;
+    return ::stat(path, st);
+}
+
+int sys_lstat(const char* path, struct stat* st) {
+    if (injected(SysOp::Stat)) return -1;
+    return ::lstat(path, st);
+}
+
+int sys_rename_noreplace(const char* from, const char* to) {
+    if (injected(SysOp::Rename)) return -1;
+    return static_cast<int>(::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE));
+}
+
+int sys_rename(const char* from, const char* to) {
+    if (injected(SysOp::Rename)) return -1;
+    return ::rename(from, to);
+}
+
+int sys_link(const char* from, const char* to) {
+    if (injected(SysOp::Link)) return -1;
+    return ::link(from, to);
+}
+
+int sys_unlink(const char* path) {
+    if (injected(SysOp::Unlink)) return -1;
+    return ::unlink(path);
+}
+
+int sys_mkdir(const char* path, mode_t mode) {
+    if (injected(SysOp::Mkdir)) return -1;
+    return ::mkdir(path, mode);
+}
+
+int sys_rmdir(const char* path) {
+    if (injected(SysOp::Rmdir)) return -1;
+    return ::rmdir(path);
+}
+
+DIR* sys_opendir(const char* path) {
+    if (injected(SysOp::OpenDir)) return nullptr;
+    return ::opendir(path);
+}
+
+dirent* sys_readdir(DIR* dir) {
+    if (injected(SysOp::ReadDir)) return nullptr;
+    return ::readdir(dir);
+}
+
+int sys_closedir(DIR* dir) { return ::closedir(dir); }
+
+int sys_futimens(int fd, const struct timespec times[2]) {
+    if (injected(SysOp::SetTime)) return -1;
+    return ::futimens(fd, times);
+}
+
+int sys_utimensat(const char* path, const struct timespec times[2]) {
+    if (injected(SysOp::SetTime)) return -1;
+    return ::utimensat(AT_FDCWD, path, times, 0);
+}
+
+int sys_fchmod(int fd, mode_t mode) {
+    if (injected(SysOp::Chmod)) return -1;
+    return ::fchmod(fd, mode);
+}
+
+int sys_chmod(const char* path, mode_t mode) {
+    if (injected(SysOp::Chmod)) return -1;
+    return ::chmod(path, mode);
+}
+
+}  // namespace tomeo::platform
