@@ -1,0 +1,23 @@
+// Fuzz target: code page detection, then the plain-text description, through a book
+// buffer over the input.
+#include <cstdint>
+
+#include "book/text_reader.h"
+#include "convert/text_codepage.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > (1u << 24)) return 0;
+    static tomeo::NameLists names;  // loaded once, as in the program
+    tomeo::MemoryBookSource source(data, static_cast<std::int32_t>(size));
+    tomeo::BookBuffer book;
+    book.start(source);
+    tomeo::CharReader reader;
+    tomeo::TBOOKDESC desc;
+    if (tomeo::detect_text_codepage(book, reader) != 0) __builtin_trap();  // memory never fails
+    if (reader.codepage_state != tomeo::CP_866 && reader.codepage_state != tomeo::CP_1251) {
+        __builtin_trap();
+    }
+    if (book.fill() > tomeo::kTextHeadBytes) __builtin_trap();
+    tomeo::read_text_description(book, reader, names, desc);
+    return 0;
+}
