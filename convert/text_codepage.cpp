@@ -34,6 +34,25 @@ bool is_1251_letter(std::uint8_t c) { return c >= 0xC0; }
 bool is_866_letter(std::uint8_t c) { return (c >= 0x80 && c <= 0xAF) || (c >= 0xE0 && c <= 0xEF); }
 int letter_866(std::uint8_t c) { return c < 0xE0 ? c % 32 : (c - 0x30) % 32; }
 
+// Text is recoded in blocks: letters and ASCII by arithmetic the compiler can vectorise,
+// and a block holding anything else (box drawing, Ё, №...) again through the table.
+constexpr std::int32_t kRecodeBlock = 4096;
+
+void recode_866_block(const unsigned char* from, unsigned char* to, std::int32_t n) {
+    unsigned char other = 0;
+    for (std::int32_t i = 0; i < n; ++i) {
+        const unsigned char c = from[i];
+        const unsigned char low_letter = static_cast<unsigned char>(c - 0x80) < 0x30;   // А..п
+        const unsigned char high_letter = static_cast<unsigned char>(c - 0xE0) < 0x10;  // р..я
+        to[i] = static_cast<unsigned char>(c + low_letter * 0x40 + high_letter * 0x10);
+        other |= static_cast<unsigned char>((c >> 7) & ~(low_letter | high_letter));
+    }
+    if (other != 0) {
+        oem_to_ansi(reinterpret_cast<const char*>(from), reinterpret_cast<char*>(to),
+                    static_cast<std::size_t>(n));
+    }
+}
+
 }  // namespace
 
 std::uint8_t decide_text_codepage(ByteView bytes) {
@@ -60,9 +79,11 @@ std::uint32_t detect_text_codepage(BookBuffer& book, CharReader& reader) {
 
 void recode_866_chunk(TCONVJOB& job) {
     const std::int32_t n = std::min(job.src_len - job.src_pos, job.dst_cap - job.dst_len);
+    for (std::int32_t done = 0; done < n; done += kRecodeBlock) {
+        recode_866_block(job.src + job.src_pos + done, job.dst + job.dst_len + done,
+                         std::min(kRecodeBlock, n - done));
+    }
     if (n > 0) {
-        oem_to_ansi(reinterpret_cast<const char*>(job.src + job.src_pos),
-                    reinterpret_cast<char*>(job.dst + job.dst_len), static_cast<std::size_t>(n));
         job.src_pos += n;
         job.dst_len += n;
     }

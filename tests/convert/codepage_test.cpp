@@ -211,5 +211,29 @@ TEST(Recode866, MatchesIconvForTextAndKeepsChunkBoundaries) {
     EXPECT_EQ(partial.dst_len, kConvChunkSize);
 }
 
+TEST(Recode866, EveryByteAsTheCharacterTablesSayInAnyBlock) {
+    // Letters alone, and letters with one byte of box drawing somewhere among them.
+    std::string letters;
+    while (letters.size() < 3 * 4096) {
+        for (int b = 0x80; b <= 0xAF; ++b) letters += static_cast<char>(b);
+        for (int b = 0xE0; b <= 0xEF; ++b) letters += static_cast<char>(b);
+        letters += "text 123\r\n";
+    }
+    for (int b = 0; b < 256; ++b) {
+        std::string source = letters;
+        source[5000] = static_cast<char>(b);
+        std::string expected = source;
+        oem_to_ansi(expected.data(), expected.size());
+        std::string output(source.size(), '\0');
+        TCONVJOB job;
+        job.src = reinterpret_cast<const unsigned char*>(source.data());
+        job.src_len = static_cast<std::int32_t>(source.size());
+        job.dst = reinterpret_cast<unsigned char*>(output.data());
+        job.dst_cap = job.src_len;
+        recode_866_chunk(job);
+        ASSERT_EQ(output, expected) << b;
+    }
+}
+
 }  // namespace
 }  // namespace tomeo
