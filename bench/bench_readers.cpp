@@ -34,22 +34,25 @@ double SecondsSince(Clock::time_point start) {
 
 // A book file read through the platform's system calls, as the file streams will.
 class FileSource : public BookSource {
-public:
-    explicit FileSource(const std::string& path) : fd_(platform::sys_open(path.c_str(), O_RDONLY)) {}
+  public:
+    explicit FileSource(const std::string& path)
+        : fd_(platform::sys_open(path.c_str(), O_RDONLY)) {}
     ~FileSource() override {
         if (fd_ >= 0) platform::sys_close(fd_);
     }
     bool ok() const { return fd_ >= 0; }
     std::int32_t read(unsigned char* into, std::int32_t count) override {
-        return static_cast<std::int32_t>(platform::sys_read(fd_, into, static_cast<std::size_t>(count)));
+        return static_cast<std::int32_t>(
+            platform::sys_read(fd_, into, static_cast<std::size_t>(count)));
     }
 
-private:
+  private:
     int fd_;
 };
 
 const char* const kFirstNames[] = {"Александр", "Лев", "Анна", "Иван", "Мария", "Фёдор", "Антон"};
-const char* const kSurnames[] = {"Пушкин", "Толстой", "Ахматова", "Тургенев", "Цветаева", "Достоевский", "Чехов"};
+const char* const kSurnames[] = {"Пушкин",   "Толстой",     "Ахматова", "Тургенев",
+                                 "Цветаева", "Достоевский", "Чехов"};
 const char* const kProse =
     "Все счастливые семьи похожи друг на друга, каждая несчастливая семья несчастлива "
     "по-своему. Всё смешалось в доме Облонских. Жена узнала, что муж был в связи с бывшею в "
@@ -57,22 +60,25 @@ const char* const kProse =
 
 std::string Fb2Book(int i) {
     std::string body;
-    for (int k = 0; k < 40; ++k) body += std::string("<p>") + kProse + "</p>\n";
+    for (int k = 0; k < 40; ++k)
+        body += std::string("<p>") + kProse + "</p>\n";
     return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") +
            "<FictionBook xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\">\n<description>\n"
            "<title-info>\n<genre match=\"90\">prose_classic</genre>\n<author><first-name>" +
            kFirstNames[i % 7] + "</first-name><last-name>" + kSurnames[i % 7] +
            "</last-name></author>\n<book-title>Книга номер " + std::to_string(i) +
-           "</book-title>\n<annotation><p>" + kProse + "</p></annotation>\n<sequence name=\"Серия\" number=\"" +
-           std::to_string(i % 12) + "\"/>\n</title-info>\n<publish-info><publisher>Издательство</publisher>"
-           "<year>1999</year></publish-info>\n</description>\n<body><section>\n" + body +
-           "</section></body>\n</FictionBook>\n";
+           "</book-title>\n<annotation><p>" + kProse +
+           "</p></annotation>\n<sequence name=\"Серия\" number=\"" + std::to_string(i % 12) +
+           "\"/>\n</title-info>\n<publish-info><publisher>Издательство</publisher>"
+           "<year>1999</year></publish-info>\n</description>\n<body><section>\n" +
+           body + "</section></body>\n</FictionBook>\n";
 }
 
 std::string TextBook(int i) {
     std::string text = std::string(kFirstNames[i % 7]) + " " + kSurnames[i % 7] + "\nКнига номер " +
                        std::to_string(i) + "\n\n";
-    for (int k = 0; k < 20; ++k) text += std::string(kProse) + "\n";
+    for (int k = 0; k < 20; ++k)
+        text += std::string(kProse) + "\n";
     return text;
 }
 
@@ -153,7 +159,8 @@ void BenchRecode(const fs::path& dir) {
         std::string chunk = utf8_to_cp1251_lossy(std::string(kProse) + "\n");
         ansi_to_oem(chunk.data(), chunk.size());
         std::string text;
-        while (static_cast<std::int64_t>(text.size()) < kRecodeBytes) text += chunk;
+        while (static_cast<std::int64_t>(text.size()) < kRecodeBytes)
+            text += chunk;
         WriteBytes(input, text);
     }
     // iconv first (its best of three), with the output going nowhere.
@@ -199,9 +206,11 @@ void BenchRecode(const fs::path& dir) {
         pass_seconds = std::min(pass_seconds, SecondsSince(start));
     }
     const double mb = static_cast<double>(fs::file_size(input)) / 1e6;
-    std::printf("d step on %.0f MB: whole pass %.3f s (%.0f MB/s), the step alone %.3f s (%.0f MB/s)\n",
-                mb, pass_seconds, mb / pass_seconds, step_seconds, mb / step_seconds);
-    std::printf("iconv -f cp866 -t cp1251: %.3f s (%.0f MB/s)\n", iconv_seconds, mb / iconv_seconds);
+    std::printf(
+        "d step on %.0f MB: whole pass %.3f s (%.0f MB/s), the step alone %.3f s (%.0f MB/s)\n", mb,
+        pass_seconds, mb / pass_seconds, step_seconds, mb / step_seconds);
+    std::printf("iconv -f cp866 -t cp1251: %.3f s (%.0f MB/s)\n", iconv_seconds,
+                mb / iconv_seconds);
     const double ratio = iconv_seconds / pass_seconds;
     std::printf("ratio (iconv time / d pass time): %.1fx  (target >= 3x: %s)\n", ratio,
                 ratio >= 3 ? "met" : "MISSED");

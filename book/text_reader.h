@@ -21,13 +21,13 @@ inline constexpr std::int32_t kMaxHeaderLine = 100;
 // case, "е" for "ё", each entry ended by NUL, ascending byte order. Loaded on first use
 // and kept.
 class NameLists {
-public:
+  public:
     // Loads both lists unless loaded already; false when a list is missing.
     bool ensure_loaded();
     // Whether a lower-cased word (with "е" for "ё") is in the first-name or surname list.
     bool contains(const char* word) const;
 
-private:
+  private:
     static bool list_contains(const WBUF& list, const char* word);
 
     WBUF first_names_;
@@ -60,7 +60,7 @@ std::int32_t count_name_hits(const NameLists& names, const char* line);
 // code page 866 when codepage_state says so), and sets the authors from the line with
 // more name hits (the first one on a tie) and the title from the other. The caller has
 // cleared `desc`. Gives 0 or RES_DESCRIPTION.
-std::uint32_t read_text_description(BookBuffer& book, const CharReader& reader,
-                                    NameLists& names, TBOOKDESC& desc);
+std::uint32_t read_text_description(BookBuffer& book, const CharReader& reader, NameLists& names,
+                                    TBOOKDESC& desc);
 
 }  // namespace tomeo

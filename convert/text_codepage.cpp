@@ -28,11 +28,17 @@ struct PairCount {
 };
 
 // Cyrillic letters of Windows-1251 (А..я) are 0xC0..0xFF; the letter is c mod 32.
-bool is_1251_letter(std::uint8_t c) { return c >= 0xC0; }
+bool is_1251_letter(std::uint8_t c) {
+    return c >= 0xC0;
+}
 
 // Cyrillic letters of code page 866: А..п at 0x80..0xAF, р..я at 0xE0..0xEF.
-bool is_866_letter(std::uint8_t c) { return (c >= 0x80 && c <= 0xAF) || (c >= 0xE0 && c <= 0xEF); }
-int letter_866(std::uint8_t c) { return c < 0xE0 ? c % 32 : (c - 0x30) % 32; }
+bool is_866_letter(std::uint8_t c) {
+    return (c >= 0x80 && c <= 0xAF) || (c >= 0xE0 && c <= 0xEF);
+}
+int letter_866(std::uint8_t c) {
+    return c < 0xE0 ? c % 32 : (c - 0x30) % 32;
+}
 
 // Text is recoded in blocks: letters and ASCII by arithmetic the compiler can vectorise,
 // and a block holding anything else (box drawing, Ё, №...) again through the table.
