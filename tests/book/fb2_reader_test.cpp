@@ -274,6 +274,15 @@ TEST(Fb2Description, DescriptionMustStartInTheFirst2048Bytes) {
     EXPECT_EQ(fb2.book.buffer.fill(), 2048) << "nothing beyond the first 2048 bytes is loaded";
 }
 
+// The declaration and the description of a book coming from `source`.
+std::uint32_t ReadFrom(BookSource& source, BookBuffer& book, TBOOKDESC& desc) {
+    book.start(source);
+    CharReader reader;
+    TXMLTAG tag;
+    const std::uint32_t result = read_xml_declaration(book, reader, tag);
+    return result != 0 ? result : read_fb2_description(book, reader, tag, desc);
+}
+
 TEST(Fb2Description, LongDescriptionIsLoadedBlockByBlock) {
     // The closing tag falls on every position around the boundaries of the 1024-byte
     // blocks, so a tag split between two loads must still be found.
@@ -283,12 +292,8 @@ TEST(Fb2Description, LongDescriptionIsLoadedBlockByBlock) {
         const std::string text = Book(kAuthor + kTitle + annotation) + std::string(10000, ' ');
         test::ChoppySource source(text, 700);
         BookBuffer book;
-        book.start(source);
-        CharReader reader;
-        TXMLTAG tag;
         TBOOKDESC desc;
-        ASSERT_EQ(read_xml_declaration(book, reader, tag), 0u);
-        ASSERT_EQ(read_fb2_description(book, reader, tag, desc), 0u) << pad;
+        ASSERT_EQ(ReadFrom(source, book, desc), 0u) << pad;
         EXPECT_EQ(desc.isannt, 1);
         const std::int32_t end = static_cast<std::int32_t>(text.find("</description>")) + 14;
         EXPECT_GE(book.fill(), end);
@@ -302,12 +307,8 @@ TEST(Fb2Description, ReadErrorFails) {
         Book(kAuthor + kTitle + "<annotation>" + std::string(5000, 'a') + "</annotation>");
     test::ChoppySource source(text, 4096, 3000);
     BookBuffer book;
-    book.start(source);
-    CharReader reader;
-    TXMLTAG tag;
     TBOOKDESC desc;
-    ASSERT_EQ(read_xml_declaration(book, reader, tag), 0u);
-    EXPECT_EQ(read_fb2_description(book, reader, tag, desc), RES_DESCRIPTION);
+    EXPECT_EQ(ReadFrom(source, book, desc), RES_DESCRIPTION);
 }
 
 }  // namespace
