@@ -12,27 +12,13 @@
 namespace tomeo::platform {
 
 enum class SysOp {
-    Open,
-    Read,
-    Write,
-    Seek,
-    Close,
-    Fsync,
-    Stat,
-    Rename,
-    Link,
-    Unlink,
-    Mkdir,
-    Rmdir,
-    OpenDir,
-    ReadDir,
-    SetTime,
-    Chmod,
+    Open, Read, Write, Seek, Close, Fsync, Stat, Rename, Link, Unlink, Mkdir, Rmdir,
+    OpenDir, ReadDir, SetTime, Chmod,
 };
 
 // A test's fault injector, asked before every system call.
 class SysCallHook {
-  public:
+public:
     virtual ~SysCallHook() = default;
     // True makes the call fail at once with the error number given (EIO unless changed).
     virtual bool ShouldFail(SysOp op, int& error_number) = 0;
@@ -45,8 +31,8 @@ SysCallHook* SetSysCallHook(SysCallHook* hook);
 int sys_open(const char* path, int flags, mode_t mode = 0);
 ssize_t sys_read(int fd, void* buffer, std::size_t count);
 ssize_t sys_write(int fd, const void* buffer, std::size_t count);
-// Positional reads and writes (the file offset is not used or moved); counted as Read
-// and Write by the hook.
+// Positional reads and writes (the file offset is neither used nor moved); counted as
+// Read and Write by the hook.
 ssize_t sys_pread(int fd, void* buffer, std::size_t count, off_t offset);
 ssize_t sys_pwrite(int fd, const void* buffer, std::size_t count, off_t offset);
 off_t sys_lseek(int fd, off_t offset, int whence);

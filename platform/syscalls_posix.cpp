@@ -32,8 +32,7 @@ SysCallHook* SetSysCallHook(SysCallHook* hook) {
 int sys_open(const char* path, int flags, mode_t mode) {
     if (injected(SysOp::Open)) return -1;
     int fd;
-    do
-        fd = ::open(path, flags | O_CLOEXEC, mode);
+    do fd = ::open(path, flags | O_CLOEXEC, mode);
     while (fd < 0 && errno == EINTR);
     return fd;
 }
@@ -41,8 +40,7 @@ int sys_open(const char* path, int flags, mode_t mode) {
 ssize_t sys_read(int fd, void* buffer, std::size_t count) {
     if (injected(SysOp::Read)) return -1;
     ssize_t n;
-    do
-        n = ::read(fd, buffer, count);
+    do n = ::read(fd, buffer, count);
     while (n < 0 && errno == EINTR);
     return n;
 }
@@ -50,8 +48,7 @@ ssize_t sys_read(int fd, void* buffer, std::size_t count) {
 ssize_t sys_write(int fd, const void* buffer, std::size_t count) {
     if (injected(SysOp::Write)) return -1;
     ssize_t n;
-    do
-        n = ::write(fd, buffer, count);
+    do n = ::write(fd, buffer, count);
     while (n < 0 && errno == EINTR);
     return n;
 }
@@ -59,8 +56,7 @@ ssize_t sys_write(int fd, const void* buffer, std::size_t count) {
 ssize_t sys_pread(int fd, void* buffer, std::size_t count, off_t offset) {
     if (injected(SysOp::Read)) return -1;
     ssize_t n;
-    do
-        n = ::pread(fd, buffer, count, offset);
+    do n = ::pread(fd, buffer, count, offset);
     while (n < 0 && errno == EINTR);
     return n;
 }
@@ -68,8 +64,7 @@ ssize_t sys_pread(int fd, void* buffer, std::size_t count, off_t offset) {
 ssize_t sys_pwrite(int fd, const void* buffer, std::size_t count, off_t offset) {
     if (injected(SysOp::Write)) return -1;
     ssize_t n;
-    do
-        n = ::pwrite(fd, buffer, count, offset);
+    do n = ::pwrite(fd, buffer, count, offset);
     while (n < 0 && errno == EINTR);
     return n;
 }
@@ -109,8 +104,7 @@ int sys_lstat(const char* path, struct stat* st) {
 
 int sys_rename_noreplace(const char* from, const char* to) {
     if (injected(SysOp::Rename)) return -1;
-    return static_cast<int>(
-        ::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE));
+    return static_cast<int>(::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE));
 }
 
 int sys_rename(const char* from, const char* to) {
@@ -148,9 +142,7 @@ dirent* sys_readdir(DIR* dir) {
     return ::readdir(dir);
 }
 
-int sys_closedir(DIR* dir) {
-    return ::closedir(dir);
-}
+int sys_closedir(DIR* dir) { return ::closedir(dir); }
 
 int sys_futimens(int fd, const struct timespec times[2]) {
     if (injected(SysOp::SetTime)) return -1;
