@@ -38,7 +38,7 @@ enum class CreateMode {
 // A move-only owned file handle. The destructor closes it and never throws; call
 // close() to learn whether the system reported a failure.
 class File {
-  public:
+public:
     File() = default;
     ~File();
     File(File&& other) noexcept;
@@ -69,7 +69,7 @@ class File {
     // either way). Closing a closed File gives true.
     bool close();
 
-  private:
+private:
     explicit File(int fd) : fd_(fd) {}
     int fd_ = -1;
 };

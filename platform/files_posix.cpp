@@ -106,7 +106,7 @@ bool rename_through_temporary(const std::string& from, const std::string& to) {
 
 // A descriptor closed at the end of the scope, for the copy below.
 class ScopedFd {
-  public:
+public:
     explicit ScopedFd(int fd) : fd_(fd) {}
     ~ScopedFd() {
         if (fd_ >= 0) sys_close(fd_);
@@ -120,7 +120,7 @@ class ScopedFd {
         return sys_close(fd) == 0;
     }
 
-  private:
+private:
     int fd_;
 };
 
