@@ -38,18 +38,19 @@ std::int32_t read_some(TFILESTREAM& stream, std::uint8_t* buffer, std::int32_t c
     return fs_read(stream, buffer, count);
 }
 
-// The member name in Windows-1251. Names flagged as UTF-8 (as modern zippers store
-// non-ASCII names) are decoded as UTF-8; every other name is code page 866.
-void decode_member_name(const std::uint8_t* bytes, std::int32_t n, std::uint16_t flags,
+// The member name in Windows-1251. A name flagged as UTF-8 (as modern zippers store
+// non-ASCII names) is UTF-8, and so is a valid UTF-8 name from an archive made on Unix,
+// where names are stored in the system's character set as they are (Info-ZIP unzip
+// reads them the same way). Every other name is code page 866.
+void decode_member_name(std::string_view raw, bool utf8_flag, std::uint8_t made_by_host,
                         HSTR& name) {
-    const std::string_view raw(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(n));
-    if ((flags & kFlagUtf8Name) != 0 && is_valid_utf8(raw)) {
+    if ((utf8_flag || made_by_host == kHostUnix) && is_valid_utf8(raw)) {
         const std::string converted = utf8_to_cp1251_lossy(raw);
         name.assign(converted.c_str(), static_cast<std::int32_t>(converted.size()));
         return;
     }
-    name.assign(raw.data(), n);
-    oem_to_ansi(name.data(), static_cast<std::size_t>(n));
+    name.assign(raw.data(), static_cast<std::int32_t>(raw.size()));
+    oem_to_ansi(name.data(), raw.size());
 }
 
 std::int32_t data_offset(const TZIPSTATE& zip) {
@@ -124,13 +125,11 @@ FileStreamPtr zip_open(const char* path, const char* mode_text) {
         return nullptr;
     }
 
-    // The name becomes a file name: it must not hide a NUL, lead elsewhere, or be empty.
-    const std::uint8_t* raw_name = local + kLocalSize;
-    if (std::memchr(raw_name, '\0', static_cast<std::size_t>(name_length)) != nullptr) {
-        return nullptr;
-    }
-    decode_member_name(raw_name, name_length, get16(local + kLocalFlags), stream->name);
-    if (!zip_member_name_is_safe(stream->name.c_str())) return nullptr;
+    // The name becomes a file name: it must not hide a NUL.
+    const std::string raw_name(reinterpret_cast<const char*>(local + kLocalSize),
+                               static_cast<std::size_t>(name_length));
+    if (raw_name.find('\0') != std::string::npos) return nullptr;
+    const bool utf8_flag = (get16(local + kLocalFlags) & kFlagUtf8Name) != 0;
 
     auto zip = std::make_unique<TZIPSTATE>();
     zip->local_header.assign(local, local + kLocalSize);
@@ -165,6 +164,9 @@ FileStreamPtr zip_open(const char* path, const char* mode_text) {
     zip->central_header.insert(zip->central_header.end(), central + kCentralSize + central_name,
                                central + central_length);
     stream->attributes = get32(central + kCentralExternalAttributes);
+    // The name must not lead outside the folder it is written to, or be empty.
+    decode_member_name(raw_name, utf8_flag, central[kCentralVersionMadeBy + 1], stream->name);
+    if (!zip_member_name_is_safe(stream->name.c_str())) return nullptr;
 
     const std::uint8_t* end = central + central_length;
     if (get32(end) != kEndSignature) return nullptr;

@@ -34,6 +34,9 @@ inline constexpr std::uint16_t kMethodDeflate = 8;
 inline constexpr std::uint16_t kFlagEncrypted = 0x0001;
 inline constexpr std::uint16_t kFlagDataDescriptor = 0x0008;
 inline constexpr std::uint16_t kFlagUtf8Name = 0x0800;
+// Host system in the high byte of "version made by".
+inline constexpr std::uint8_t kHostMsDos = 0;
+inline constexpr std::uint8_t kHostUnix = 3;
 
 // Local file header.
 inline constexpr int kLocalVersionNeeded = 4;

@@ -187,6 +187,11 @@ std::int32_t zip_write_directory(TFILESTREAM& stream) {
 
     std::vector<std::uint8_t>& central = zip->central_header;
     put16(&central[kCentralFlags], written_flags(get16(&central[kCentralFlags]), *zip));
+    // Readers take a non-ASCII name from a Unix-made archive as UTF-8: a name in code
+    // page 866 has to say it comes from a DOS host.
+    const bool non_ascii = std::any_of(name.begin(), name.end(),
+                                       [](char c) { return static_cast<std::uint8_t>(c) >= 0x80; });
+    if (non_ascii) central[kCentralVersionMadeBy + 1] = kHostMsDos;
     set_common_fields(&central[kCentralTime], stream, name.size());
     put32(&central[kCentralExternalAttributes], stream.attributes);
     put32(&central[kCentralLocalOffset], 0);

@@ -52,6 +52,7 @@ struct ZipSpec {
     std::uint16_t dos_time = 14 * 2048 + 30 * 32 + 58 / 2;  // 14:30:58
     std::uint16_t dos_date = 28 * 512 + 3 * 32 + 15;        // 2008-03-15
     std::uint32_t attributes = 0x20;
+    std::uint16_t made_by = 20;  // high byte: host system (0 MS-DOS, 3 Unix)
     std::string local_extra, central_extra, file_comment, archive_comment;
     std::string prefix;               // bytes in front of the archive
     std::string after_data;           // bytes between the data and the central record
@@ -89,7 +90,7 @@ inline std::string BuildZip(const ZipSpec& spec) {
     auto central_record = [&](const std::string& name, std::uint32_t offset) {
         std::string h;
         Put32(h, 0x02014B50);
-        Put16(h, 20);
+        Put16(h, spec.made_by);
         Put16(h, spec.zip64 ? 45 : 20);
         Put16(h, spec.flags | (spec.data_descriptor ? 0x0008 : 0));
         Put16(h, spec.method);

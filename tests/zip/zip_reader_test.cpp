@@ -121,6 +121,18 @@ TEST(ZipOpen, NamesInCodePage866AndFlaggedUtf8) {
     s = OpenBuilt(dir, spec);
     ASSERT_TRUE(s);
     EXPECT_EQ(s->name.c_str(), std::string(kChekhov1251) + ".fb2");
+
+    // Made on Unix (Info-ZIP there stores the UTF-8 name as it is, without the flag).
+    spec.flags = 0;
+    spec.made_by = 3 << 8 | 30;
+    s = OpenBuilt(dir, spec);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->name.c_str(), std::string(kChekhov1251) + ".fb2");
+    // ... unless the name is not UTF-8 at all.
+    spec.name = std::string(kChekhov866) + ".fb2";
+    s = OpenBuilt(dir, spec);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->name.c_str(), std::string(kChekhov1251) + ".fb2");
 }
 
 TEST(ZipOpen, EmptyMemberGivesNothing) {

@@ -209,6 +209,7 @@ TEST(ZipCopyHeaders, KeepsExtrasAndCommentsUpdatesTheRest) {
     spec.file_comment = "file comment";
     spec.archive_comment = "archive comment";
     spec.flags = 0x0802;
+    spec.made_by = 3 << 8 | 30;  // Unix
     spec.name = "\xD0\x9A.fb2";  // "К" in UTF-8
     test::WriteFile(dir / "src.zip", test::BuildZip(spec));
     FileStreamPtr src = zip_open((dir / "src.zip").c_str(), "r");
@@ -235,7 +236,8 @@ TEST(ZipCopyHeaders, KeepsExtrasAndCommentsUpdatesTheRest) {
     EXPECT_EQ(p.end_comment, spec.archive_comment);
     EXPECT_EQ(p.local_flags, 0x0002u);
     EXPECT_EQ(p.central_flags, 0x0002u);
-    EXPECT_EQ(p.local_name, "\x8A.fb2");  // now code page 866
+    EXPECT_EQ(p.local_name, "\x8A.fb2");  // now code page 866, from a DOS host
+    EXPECT_EQ(Get16(ReadFile(dir / "dst.zip"), p.central_at + 4), 30u);
     EXPECT_EQ(p.local_crc, test::Crc32(changed));
     EXPECT_EQ(p.local_member, changed.size());
     EXPECT_EQ(p.local_date, (2024u - 1980) * 512 + 1 * 32 + 2);
