@@ -35,7 +35,8 @@ enum : std::uint8_t {
 };
 
 // One open stream, owned through FileStreamPtr: made by an open or create, released by
-// the close (or by dropping the pointer, which closes without recording anything).
+// the close. Dropping the pointer instead closes the file without finishing, flushing
+// or recording anything: for an output that is about to be deleted.
 struct TFILESTREAM {
     TFILESTREAM();
     ~TFILESTREAM();

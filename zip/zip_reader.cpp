@@ -1,5 +1,6 @@
 #include "zip/zip_reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
