@@ -189,7 +189,7 @@ TEST(FsClose, ReportsAFailedFlushOrClose) {
 
 TEST(StreamOpen, ChoosesTheKindByTheExtension) {
     TempDir dir;
-    const std::string archive = test::BuildZip(test::ZipSpec{});
+    const std::string archive = test::BuildZip(test::ZipShape{});
     struct Case {
         const char* name;
         std::uint8_t kind;
@@ -206,7 +206,8 @@ TEST(StreamOpen, ChoosesTheKindByTheExtension) {
         std::string content(200, '\0');
         const std::int32_t n = stream_read(*s, content.data(), 200);
         content.resize(n < 0 ? 0 : static_cast<std::size_t>(n));
-        EXPECT_EQ(content, c.kind == kStreamZip ? test::ZipSpec{}.content : archive.substr(0, 200));
+        EXPECT_EQ(content,
+                  c.kind == kStreamZip ? test::ZipShape{}.content : archive.substr(0, 200));
         TCLOSEINFO info;
         EXPECT_EQ(stream_close(std::move(s), info), 0);
     }
@@ -217,7 +218,7 @@ TEST(StreamOpen, ChoosesTheKindByTheExtension) {
 
 TEST(StreamSeek, ZipStreamsOnlyRewind) {
     TempDir dir;
-    WriteFile(dir / "a.zip", test::BuildZip(test::ZipSpec{}));
+    WriteFile(dir / "a.zip", test::BuildZip(test::ZipShape{}));
     FileStreamPtr s = stream_open((dir / "a.zip").c_str(), "r");
     ASSERT_TRUE(s);
     stream_seek(*s, 0);

@@ -44,7 +44,7 @@ inline std::uint32_t Get32(const std::string& s, std::size_t at) {
     return Get16(s, at) | Get16(s, at + 2) << 16;
 }
 
-struct ZipSpec {
+struct ZipShape {
     std::string name = "book.fb2";  // bytes as stored
     std::string content = "<FictionBook>book</FictionBook>";
     std::uint16_t method = 8;
@@ -63,73 +63,73 @@ struct ZipSpec {
     std::optional<std::uint32_t> packed_size, member_size;  // header values (default: true ones)
 };
 
-inline std::string BuildZip(const ZipSpec& spec) {
+inline std::string BuildZip(const ZipShape& shape) {
     const std::string data =
-        spec.data ? *spec.data : (spec.method == 8 ? RawDeflate(spec.content) : spec.content);
-    std::uint32_t packed = spec.packed_size.value_or(static_cast<std::uint32_t>(data.size()));
+        shape.data ? *shape.data : (shape.method == 8 ? RawDeflate(shape.content) : shape.content);
+    std::uint32_t packed = shape.packed_size.value_or(static_cast<std::uint32_t>(data.size()));
     std::uint32_t member =
-        spec.member_size.value_or(static_cast<std::uint32_t>(spec.content.size()));
-    if (spec.zip64) packed = member = 0xFFFFFFFF;
-    const std::uint32_t crc = Crc32(spec.content);
+        shape.member_size.value_or(static_cast<std::uint32_t>(shape.content.size()));
+    if (shape.zip64) packed = member = 0xFFFFFFFF;
+    const std::uint32_t crc = Crc32(shape.content);
 
     auto local_header = [&](const std::string& name, bool descriptor) {
         std::string h;
         Put32(h, 0x04034B50);
-        Put16(h, spec.zip64 ? 45 : 20);
-        Put16(h, spec.flags | (descriptor ? 0x0008 : 0));
-        Put16(h, spec.method);
-        Put16(h, spec.dos_time);
-        Put16(h, spec.dos_date);
+        Put16(h, shape.zip64 ? 45 : 20);
+        Put16(h, shape.flags | (descriptor ? 0x0008 : 0));
+        Put16(h, shape.method);
+        Put16(h, shape.dos_time);
+        Put16(h, shape.dos_date);
         Put32(h, descriptor ? 0 : crc);
         Put32(h, descriptor ? 0 : packed);
         Put32(h, descriptor ? 0 : member);
         Put16(h, static_cast<std::uint32_t>(name.size()));
-        Put16(h, static_cast<std::uint32_t>(spec.local_extra.size()));
-        return h + name + spec.local_extra;
+        Put16(h, static_cast<std::uint32_t>(shape.local_extra.size()));
+        return h + name + shape.local_extra;
     };
     auto central_record = [&](const std::string& name, std::uint32_t offset) {
         std::string h;
         Put32(h, 0x02014B50);
-        Put16(h, spec.made_by);
-        Put16(h, spec.zip64 ? 45 : 20);
-        Put16(h, spec.flags | (spec.data_descriptor ? 0x0008 : 0));
-        Put16(h, spec.method);
-        Put16(h, spec.dos_time);
-        Put16(h, spec.dos_date);
+        Put16(h, shape.made_by);
+        Put16(h, shape.zip64 ? 45 : 20);
+        Put16(h, shape.flags | (shape.data_descriptor ? 0x0008 : 0));
+        Put16(h, shape.method);
+        Put16(h, shape.dos_time);
+        Put16(h, shape.dos_date);
         Put32(h, crc);
         Put32(h, packed);
         Put32(h, member);
         Put16(h, static_cast<std::uint32_t>(name.size()));
-        Put16(h, static_cast<std::uint32_t>(spec.central_extra.size()));
-        Put16(h, static_cast<std::uint32_t>(spec.file_comment.size()));
+        Put16(h, static_cast<std::uint32_t>(shape.central_extra.size()));
+        Put16(h, static_cast<std::uint32_t>(shape.file_comment.size()));
         Put16(h, 0);
         Put16(h, 0);
-        Put32(h, spec.attributes);
+        Put32(h, shape.attributes);
         Put32(h, offset);
-        return h + name + spec.central_extra + spec.file_comment;
+        return h + name + shape.central_extra + shape.file_comment;
     };
 
-    std::string out = spec.prefix;
+    std::string out = shape.prefix;
     std::string directory;
-    const auto base = static_cast<std::uint32_t>(spec.prefix.size());
-    out += local_header(spec.name, spec.data_descriptor) + data;
-    if (spec.data_descriptor) {
+    const auto base = static_cast<std::uint32_t>(shape.prefix.size());
+    out += local_header(shape.name, shape.data_descriptor) + data;
+    if (shape.data_descriptor) {
         Put32(out, 0x08074B50);
         Put32(out, crc);
         Put32(out, packed);
         Put32(out, member);
     }
-    out += spec.after_data;
-    directory += central_record(spec.name, base);
-    if (spec.second_member) {
+    out += shape.after_data;
+    directory += central_record(shape.name, base);
+    if (shape.second_member) {
         const auto offset = static_cast<std::uint32_t>(out.size());
         out += local_header("notes.txt", false) + data;
         directory += central_record("notes.txt", offset);
     }
     const auto directory_offset = static_cast<std::uint32_t>(out.size());
     out += directory;
-    const std::uint16_t entries = spec.second_member ? 2 : 1;
-    if (spec.zip64) {
+    const std::uint16_t entries = shape.second_member ? 2 : 1;
+    if (shape.zip64) {
         const auto zip64_end = static_cast<std::uint64_t>(out.size());
         Put32(out, 0x06064B50);
         Put32(out, 44);
@@ -154,8 +154,8 @@ inline std::string BuildZip(const ZipSpec& spec) {
     Put16(out, entries);
     Put32(out, static_cast<std::uint32_t>(directory.size()));
     Put32(out, directory_offset);
-    Put16(out, static_cast<std::uint32_t>(spec.archive_comment.size()));
-    return out + spec.archive_comment;
+    Put16(out, static_cast<std::uint32_t>(shape.archive_comment.size()));
+    return out + shape.archive_comment;
 }
 
 // A book-like text that compresses to many 4 KiB blocks: Russian-looking words in

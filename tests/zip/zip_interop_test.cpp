@@ -98,7 +98,7 @@ TEST_F(ZipInterop, InfoZipUnzipTestsAndExtractsOurArchives) {
     EXPECT_EQ(extracted.exit_code, 0);
     EXPECT_EQ(extracted.out, book_);
     // unzip shows the name exactly as it shows a reference name stored in code page 866.
-    test::ZipSpec reference;
+    test::ZipShape reference;
     reference.name = std::string(kBook866) + ".txt";
     WriteFile(dir_ / "reference.zip", test::BuildZip(reference));
     EXPECT_EQ(Shell(dir_.path(), "unzip -Z1 tomeo.zip").out,

@@ -16,15 +16,15 @@ using test::BookText;
 using test::BuildZip;
 using test::TempDir;
 using test::WriteFile;
-using test::ZipSpec;
+using test::ZipShape;
 
 // "Чехов" in code page 866, Windows-1251 and UTF-8.
 constexpr char kChekhov866[] = "\x97\xA5\xE5\xAE\xA2";
 constexpr char kChekhov1251[] = "\xD7\xE5\xF5\xEE\xE2";
 constexpr char kChekhovUtf8[] = "\xD0\xA7\xD0\xB5\xD1\x85\xD0\xBE\xD0\xB2";
 
-FileStreamPtr OpenBuilt(const TempDir& dir, const ZipSpec& spec) {
-    WriteFile(dir / "a.zip", BuildZip(spec));
+FileStreamPtr OpenBuilt(const TempDir& dir, const ZipShape& shape) {
+    WriteFile(dir / "a.zip", BuildZip(shape));
     return zip_open((dir / "a.zip").c_str(), "r");
 }
 
@@ -43,10 +43,10 @@ std::string ReadAll(TFILESTREAM& stream, std::int32_t piece) {
 
 TEST(ZipOpen, ReadsTheMemberAndItsFields) {
     TempDir dir;
-    ZipSpec spec;
-    spec.content = BookText(50000);
-    spec.attributes = 0x21;
-    const std::string bytes = BuildZip(spec);
+    ZipShape shape;
+    shape.content = BookText(50000);
+    shape.attributes = 0x21;
+    const std::string bytes = BuildZip(shape);
     WriteFile(dir / "a.zip", bytes);
     FileStreamPtr s = zip_open((dir / "a.zip").c_str(), "r");
     ASSERT_TRUE(s);
@@ -54,8 +54,8 @@ TEST(ZipOpen, ReadsTheMemberAndItsFields) {
     EXPECT_EQ(s->mode, kStreamRead);
     EXPECT_STREQ(s->name.c_str(), "book.fb2");
     EXPECT_EQ(s->member_size, 50000);
-    EXPECT_EQ(s->packed_size, static_cast<std::int32_t>(test::RawDeflate(spec.content).size()));
-    EXPECT_EQ(s->crc, test::Crc32(spec.content));
+    EXPECT_EQ(s->packed_size, static_cast<std::int32_t>(test::RawDeflate(shape.content).size()));
+    EXPECT_EQ(s->crc, test::Crc32(shape.content));
     EXPECT_EQ(s->attributes, 0x21u);
     EXPECT_EQ(s->size, static_cast<std::int32_t>(bytes.size()));
     EXPECT_EQ(s->position, 30 + 8);  // at the member data
@@ -66,7 +66,7 @@ TEST(ZipOpen, ReadsTheMemberAndItsFields) {
 
     std::string content(50000, '\0');
     EXPECT_EQ(zip_read(*s, content.data(), 50000), 50000);
-    EXPECT_EQ(content, spec.content);
+    EXPECT_EQ(content, shape.content);
     EXPECT_EQ(zip_read(*s, content.data(), 10), 0);
 
     TCLOSEINFO info;
@@ -79,67 +79,69 @@ TEST(ZipOpen, ReadsTheMemberAndItsFields) {
 
 TEST(ZipOpen, KeepsExtraFieldsAndComments) {
     TempDir dir;
-    ZipSpec spec;
-    spec.local_extra = std::string("UT\x05\x00\x01\x10\x20\x30\x40", 9);
-    spec.central_extra = std::string("UT\x01\x00\x01", 5);
-    spec.file_comment = "file comment";
-    spec.archive_comment = std::string(3000, 'c');  // beyond the first directory read
-    FileStreamPtr s = OpenBuilt(dir, spec);
+    ZipShape shape;
+    shape.local_extra = std::string("UT\x05\x00\x01\x10\x20\x30\x40", 9);
+    shape.central_extra = std::string("UT\x01\x00\x01", 5);
+    shape.file_comment = "file comment";
+    shape.archive_comment = std::string(3000, 'c');  // beyond the first directory read
+    FileStreamPtr s = OpenBuilt(dir, shape);
     ASSERT_TRUE(s);
     const TZIPSTATE& zip = *s->zip;
     EXPECT_EQ(zip.local_header.size(), 30u + 9);
-    EXPECT_EQ(std::string(zip.local_header.begin() + 30, zip.local_header.end()), spec.local_extra);
+    EXPECT_EQ(std::string(zip.local_header.begin() + 30, zip.local_header.end()),
+              shape.local_extra);
     EXPECT_EQ(std::string(zip.central_header.begin() + 46, zip.central_header.end()),
-              spec.central_extra + spec.file_comment);
-    EXPECT_EQ(std::string(zip.end_record.begin() + 22, zip.end_record.end()), spec.archive_comment);
-    EXPECT_EQ(ReadAll(*s, 4096), spec.content);
+              shape.central_extra + shape.file_comment);
+    EXPECT_EQ(std::string(zip.end_record.begin() + 22, zip.end_record.end()),
+              shape.archive_comment);
+    EXPECT_EQ(ReadAll(*s, 4096), shape.content);
 }
 
 TEST(ZipOpen, LongNamesAndExtrasBeyondTheFirstRead) {
     TempDir dir;
-    ZipSpec spec;
-    spec.name = std::string(700, 'n') + ".fb2";
-    spec.local_extra = std::string(4000, 'x');
-    spec.central_extra = std::string(2500, 'y');
-    FileStreamPtr s = OpenBuilt(dir, spec);
+    ZipShape shape;
+    shape.name = std::string(700, 'n') + ".fb2";
+    shape.local_extra = std::string(4000, 'x');
+    shape.central_extra = std::string(2500, 'y');
+    FileStreamPtr s = OpenBuilt(dir, shape);
     ASSERT_TRUE(s);
-    EXPECT_EQ(s->name.c_str(), spec.name);
-    EXPECT_EQ(ReadAll(*s, 100), spec.content);
+    EXPECT_EQ(s->name.c_str(), shape.name);
+    EXPECT_EQ(ReadAll(*s, 100), shape.content);
 }
 
 TEST(ZipOpen, NamesInCodePage866AndFlaggedUtf8) {
     TempDir dir;
-    ZipSpec spec;
-    spec.name = std::string(kChekhov866) + ".fb2";
-    FileStreamPtr s = OpenBuilt(dir, spec);
+    ZipShape shape;
+    shape.name = std::string(kChekhov866) + ".fb2";
+    FileStreamPtr s = OpenBuilt(dir, shape);
     ASSERT_TRUE(s);
     EXPECT_EQ(s->name.c_str(), std::string(kChekhov1251) + ".fb2");
 
     // Bit 11 says the name is UTF-8, as modern zippers store non-ASCII names.
-    spec.name = std::string(kChekhovUtf8) + ".fb2";
-    spec.flags = 0x0800;
-    s = OpenBuilt(dir, spec);
+    shape.name = std::string(kChekhovUtf8) + ".fb2";
+    shape.flags = 0x0800;
+    s = OpenBuilt(dir, shape);
     ASSERT_TRUE(s);
     EXPECT_EQ(s->name.c_str(), std::string(kChekhov1251) + ".fb2");
 
     // Made on Unix (Info-ZIP there stores the UTF-8 name as it is, without the flag).
-    spec.flags = 0;
-    spec.made_by = 3 << 8 | 30;
-    s = OpenBuilt(dir, spec);
+    shape.flags = 0;
+    shape.made_by = 3 << 8 | 30;
+    s = OpenBuilt(dir, shape);
     ASSERT_TRUE(s);
     EXPECT_EQ(s->name.c_str(), std::string(kChekhov1251) + ".fb2");
     // ... unless the name is not UTF-8 at all.
-    spec.name = std::string(kChekhov866) + ".fb2";
-    s = OpenBuilt(dir, spec);
+    shape.name = std::string(kChekhov866) + ".fb2";
+    s = OpenBuilt(dir, shape);
     ASSERT_TRUE(s);
     EXPECT_EQ(s->name.c_str(), std::string(kChekhov1251) + ".fb2");
 }
 
 TEST(ZipOpen, EmptyMemberGivesNothing) {
     TempDir dir;
-    ZipSpec spec;
-    spec.content = "";
-    FileStreamPtr s = OpenBuilt(dir, spec);
+    ZipShape shape;
+    shape.content = "";
+    FileStreamPtr s = OpenBuilt(dir, shape);
     ASSERT_TRUE(s);
     EXPECT_EQ(s->member_size, 0);
     char c;
@@ -148,13 +150,13 @@ TEST(ZipOpen, EmptyMemberGivesNothing) {
 }
 
 TEST(ZipOpen, RefusesEveryOtherShape) {
-    ZipSpec two_members, stored, descriptor, prefixed, zip64, comment_cut;
+    ZipShape two_members, stored, descriptor, prefixed, zip64, comment_cut;
     two_members.second_member = true;
     stored.method = 0;
     descriptor.data_descriptor = true;
     prefixed.prefix = "MZ" + std::string(518, '\0');
     zip64.zip64 = true;
-    ZipSpec gap, short_size, long_size, huge_size, huge_member, impossible_ratio;
+    ZipShape gap, short_size, long_size, huge_size, huge_member, impossible_ratio;
     gap.after_data = "x";  // the central record does not follow the data
     short_size.packed_size = static_cast<std::uint32_t>(test::RawDeflate(gap.content).size() - 1);
     long_size.packed_size = static_cast<std::uint32_t>(test::RawDeflate(gap.content).size() + 1);
@@ -178,10 +180,10 @@ TEST(ZipOpen, RefusesEveryOtherShape) {
         {"member size beyond 2 GiB", BuildZip(huge_member)},
         {"member larger than deflate can make", BuildZip(impossible_ratio)},
         {"empty file", ""},
-        {"shorter than a local header", BuildZip(ZipSpec{}).substr(0, 29)},
+        {"shorter than a local header", BuildZip(ZipShape{}).substr(0, 29)},
         {"not a zip", "This no valid zip file for tests\r\n"},
-        {"directory cut off", BuildZip(ZipSpec{}).substr(0, 80)},
-        {"end record cut off", BuildZip(ZipSpec{}).substr(0, BuildZip(ZipSpec{}).size() - 1)},
+        {"directory cut off", BuildZip(ZipShape{}).substr(0, 80)},
+        {"end record cut off", BuildZip(ZipShape{}).substr(0, BuildZip(ZipShape{}).size() - 1)},
     };
     comment_cut.archive_comment = "comment";
     const std::string with_comment = BuildZip(comment_cut);
@@ -189,11 +191,11 @@ TEST(ZipOpen, RefusesEveryOtherShape) {
     // Names that would become a file name outside the folder, or none.
     for (const char* name :
          {"", ".", "..", "dir/book.fb2", "dir\\book.fb2", "/etc/passwd", "../book.fb2"}) {
-        ZipSpec bad;
+        ZipShape bad;
         bad.name = name;
         cases.push_back({name, BuildZip(bad)});
     }
-    ZipSpec nul;
+    ZipShape nul;
     nul.name = std::string("book\0.exe", 9);
     cases.push_back({"NUL in the name", BuildZip(nul)});
 
@@ -207,7 +209,7 @@ TEST(ZipOpen, RefusesEveryOtherShape) {
 
 TEST(ZipOpen, ReadingOnlyAndExistingFilesOnly) {
     TempDir dir;
-    WriteFile(dir / "a.zip", BuildZip(ZipSpec{}));
+    WriteFile(dir / "a.zip", BuildZip(ZipShape{}));
     EXPECT_TRUE(zip_open((dir / "a.zip").c_str(), "r"));
     EXPECT_TRUE(zip_open((dir / "a.zip").c_str(), ""));
     EXPECT_FALSE(zip_open((dir / "a.zip").c_str(), "w"));
@@ -220,27 +222,27 @@ TEST(ZipOpen, ReadingOnlyAndExistingFilesOnly) {
 // sizes that end inside a back-reference and at the 4 KiB input blocks.
 TEST(ZipRead, SmallPiecesGiveTheSameBytes) {
     TempDir dir;
-    ZipSpec spec;
-    spec.content = BookText(120000) + std::string(70000, 'a') + BookText(5000, 7);
-    FileStreamPtr whole = OpenBuilt(dir, spec);
+    ZipShape shape;
+    shape.content = BookText(120000) + std::string(70000, 'a') + BookText(5000, 7);
+    FileStreamPtr whole = OpenBuilt(dir, shape);
     ASSERT_TRUE(whole);
-    ASSERT_EQ(ReadAll(*whole, whole->member_size + 10), spec.content);
+    ASSERT_EQ(ReadAll(*whole, whole->member_size + 10), shape.content);
     for (std::int32_t piece : {1, 2, 7, 255, 4095, 4096, 4097, 65536}) {
         SCOPED_TRACE(piece);
         FileStreamPtr s = zip_open((dir / "a.zip").c_str(), "r");
         ASSERT_TRUE(s);
-        EXPECT_EQ(ReadAll(*s, piece), spec.content);
+        EXPECT_EQ(ReadAll(*s, piece), shape.content);
     }
 }
 
 TEST(ZipRead, DamagedDataFailsForGood) {
     TempDir dir;
-    ZipSpec spec;
-    spec.content = BookText(20000);
-    std::string data = test::RawDeflate(spec.content);
+    ZipShape shape;
+    shape.content = BookText(20000);
+    std::string data = test::RawDeflate(shape.content);
     data[0] = static_cast<char>(0xFF);  // reserved block type 3
-    spec.data = data;
-    FileStreamPtr s = OpenBuilt(dir, spec);
+    shape.data = data;
+    FileStreamPtr s = OpenBuilt(dir, shape);
     ASSERT_TRUE(s);
     std::string buffer(30000, '\0');
     EXPECT_EQ(zip_read(*s, buffer.data(), 30000), -1);
@@ -252,24 +254,24 @@ TEST(ZipRead, DamagedDataFailsForGood) {
 
 TEST(ZipRead, DataEndingEarlyIsAShortReadThenNothing) {
     TempDir dir;
-    ZipSpec spec;
-    spec.content = BookText(20000);
-    spec.data = test::RawDeflate(spec.content).substr(0, 3000);  // cut: no final block
-    FileStreamPtr s = OpenBuilt(dir, spec);
+    ZipShape shape;
+    shape.content = BookText(20000);
+    shape.data = test::RawDeflate(shape.content).substr(0, 3000);  // cut: no final block
+    FileStreamPtr s = OpenBuilt(dir, shape);
     ASSERT_TRUE(s);
     std::string buffer(20000, '\0');
     const std::int32_t n = zip_read(*s, buffer.data(), 20000);
     EXPECT_GT(n, 0);
     EXPECT_LT(n, 20000);
-    EXPECT_EQ(buffer.substr(0, static_cast<std::size_t>(n)), spec.content.substr(0, n));
+    EXPECT_EQ(buffer.substr(0, static_cast<std::size_t>(n)), shape.content.substr(0, n));
     EXPECT_EQ(zip_read(*s, buffer.data(), 20000), 0);
 }
 
 TEST(ZipRead, BytesAfterTheDeflateStreamFail) {
     TempDir dir;
-    ZipSpec spec;
-    spec.data = test::RawDeflate(spec.content) + "junk";
-    FileStreamPtr s = OpenBuilt(dir, spec);
+    ZipShape shape;
+    shape.data = test::RawDeflate(shape.content) + "junk";
+    FileStreamPtr s = OpenBuilt(dir, shape);
     ASSERT_TRUE(s);
     std::string buffer(100, '\0');
     EXPECT_EQ(zip_read(*s, buffer.data(), 100), -1);
@@ -277,9 +279,9 @@ TEST(ZipRead, BytesAfterTheDeflateStreamFail) {
 
 TEST(ZipRead, SystemReadFailureFails) {
     TempDir dir;
-    ZipSpec spec;
-    spec.content = BookText(50000);
-    FileStreamPtr s = OpenBuilt(dir, spec);
+    ZipShape shape;
+    shape.content = BookText(50000);
+    FileStreamPtr s = OpenBuilt(dir, shape);
     ASSERT_TRUE(s);
     std::string buffer(50000, '\0');
     test::FailNthCall fail(platform::SysOp::Read, 2);
@@ -289,10 +291,10 @@ TEST(ZipRead, SystemReadFailureFails) {
 
 TEST(ZipRewind, PositionsAtTheCompressedData) {
     TempDir dir;
-    ZipSpec spec;
-    spec.content = BookText(30000);
-    spec.local_extra = "abcd";
-    FileStreamPtr s = OpenBuilt(dir, spec);
+    ZipShape shape;
+    shape.content = BookText(30000);
+    shape.local_extra = "abcd";
+    FileStreamPtr s = OpenBuilt(dir, shape);
     ASSERT_TRUE(s);
     std::string buffer(100, '\0');
     ASSERT_EQ(zip_read(*s, buffer.data(), 100), 100);
@@ -300,7 +302,7 @@ TEST(ZipRewind, PositionsAtTheCompressedData) {
     EXPECT_FALSE(s->zip->failed);
     std::string packed(static_cast<std::size_t>(s->packed_size), '\0');
     EXPECT_EQ(fs_read(*s, packed.data(), s->packed_size), s->packed_size);
-    EXPECT_EQ(packed, test::RawDeflate(spec.content));
+    EXPECT_EQ(packed, test::RawDeflate(shape.content));
 
     zip_rewind(*s, 5);
     EXPECT_TRUE(s->zip->failed);

@@ -203,15 +203,15 @@ TEST(ZipWrite, OddSecondsAreRoundedDown) {
 // said.
 TEST(ZipCopyHeaders, KeepsExtrasAndCommentsUpdatesTheRest) {
     TempDir dir;
-    test::ZipSpec spec;
-    spec.local_extra = std::string("UT\x05\x00\x01\x11\x22\x33\x44", 9);
-    spec.central_extra = std::string("UT\x01\x00\x01", 5);
-    spec.file_comment = "file comment";
-    spec.archive_comment = "archive comment";
-    spec.flags = 0x0802;
-    spec.made_by = 3 << 8 | 30;  // Unix
-    spec.name = "\xD0\x9A.fb2";  // "К" in UTF-8
-    test::WriteFile(dir / "src.zip", test::BuildZip(spec));
+    test::ZipShape shape;
+    shape.local_extra = std::string("UT\x05\x00\x01\x11\x22\x33\x44", 9);
+    shape.central_extra = std::string("UT\x01\x00\x01", 5);
+    shape.file_comment = "file comment";
+    shape.archive_comment = "archive comment";
+    shape.flags = 0x0802;
+    shape.made_by = 3 << 8 | 30;  // Unix
+    shape.name = "\xD0\x9A.fb2";  // "К" in UTF-8
+    test::WriteFile(dir / "src.zip", test::BuildZip(shape));
     FileStreamPtr src = zip_open((dir / "src.zip").c_str(), "r");
     ASSERT_TRUE(src);
     std::string content(static_cast<std::size_t>(src->member_size), '\0');
@@ -230,10 +230,10 @@ TEST(ZipCopyHeaders, KeepsExtrasAndCommentsUpdatesTheRest) {
     ASSERT_EQ(zip_close(std::move(dst), info), 0);
 
     const Parsed p = Parse(ReadFile(dir / "dst.zip"));
-    EXPECT_EQ(p.local_extra, spec.local_extra);
-    EXPECT_EQ(p.central_extra, spec.central_extra);
-    EXPECT_EQ(p.central_comment, spec.file_comment);
-    EXPECT_EQ(p.end_comment, spec.archive_comment);
+    EXPECT_EQ(p.local_extra, shape.local_extra);
+    EXPECT_EQ(p.central_extra, shape.central_extra);
+    EXPECT_EQ(p.central_comment, shape.file_comment);
+    EXPECT_EQ(p.end_comment, shape.archive_comment);
     EXPECT_EQ(p.local_flags, 0x0002u);
     EXPECT_EQ(p.central_flags, 0x0002u);
     EXPECT_EQ(p.local_name, "\x8A.fb2");  // now code page 866, from a DOS host
@@ -247,10 +247,10 @@ TEST(ZipCopyHeaders, KeepsExtrasAndCommentsUpdatesTheRest) {
 // A new name without recompressing: identical data bytes, CRC and sizes.
 TEST(ZipCopyMember, CopiesTheCompressedBytesUnchanged) {
     TempDir dir;
-    test::ZipSpec spec;
-    spec.content = BookText(150000);
-    spec.archive_comment = "kept";
-    const std::string source_bytes = test::BuildZip(spec);
+    test::ZipShape shape;
+    shape.content = BookText(150000);
+    shape.archive_comment = "kept";
+    const std::string source_bytes = test::BuildZip(shape);
     test::WriteFile(dir / "x.zip", source_bytes);
     FileStreamPtr src = zip_open((dir / "x.zip").c_str(), "r");
     ASSERT_TRUE(src);
@@ -279,7 +279,7 @@ TEST(ZipCopyMember, CopiesTheCompressedBytesUnchanged) {
     EXPECT_EQ(copy.central_name, "Name.fb2");
     EXPECT_EQ(copy.end_comment, "kept");
     EXPECT_EQ(info.membersize, 150000);
-    EXPECT_EQ(ReadMember(dir / "Name.zip"), spec.content);
+    EXPECT_EQ(ReadMember(dir / "Name.zip"), shape.content);
 }
 
 // A failure at any write, flush or close makes the close report an incomplete
