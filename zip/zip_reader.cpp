@@ -205,7 +205,7 @@ std::int32_t zip_read(TFILESTREAM& stream, void* buffer, std::int32_t count) {
     z.avail_out = static_cast<uInt>(count);
     while (z.avail_out > 0) {
         if (z.avail_in <= static_cast<uInt>(kCarryOver) && zip->consumed < stream.packed_size) {
-            std::memmove(input, z.next_in, z.avail_in);
+            if (z.avail_in > 0) std::memmove(input, z.next_in, z.avail_in);
             const std::int32_t want = std::min(kInputBlock, stream.packed_size - zip->consumed);
             if (fs_read(stream, input + z.avail_in, want) != want) return fail(*zip);
             zip->consumed += want;
