@@ -32,11 +32,16 @@ std::uint16_t written_flags(std::uint16_t flags, const TZIPSTATE& zip) {
     return flags;
 }
 
-// The member name as stored: code page 866.
-std::string stored_name(const TFILESTREAM& stream) {
-    std::string name = stream.name.c_str();
+// The member name as stored, in code page 866: false when the stream is not a written
+// archive or the name could not be read back as a file name, or is too long.
+bool stored_name(const TFILESTREAM& stream, std::string& name) {
+    if (stream.zip == nullptr || (stream.mode & kStreamWrite) == 0 ||
+        !zip_member_name_is_safe(stream.name.c_str())) {
+        return false;
+    }
+    name = stream.name.c_str();
     ansi_to_oem(name.data(), name.size());
-    return name;
+    return name.size() <= kMaxFieldLength;
 }
 
 void set_common_fields(std::uint8_t* p, const TFILESTREAM& stream, std::size_t name_length) {
@@ -150,12 +155,9 @@ bool zip_copy_headers(const TFILESTREAM& source, TFILESTREAM& destination) {
 }
 
 std::int32_t zip_write_local_header(TFILESTREAM& stream) {
+    std::string name;
+    if (!stored_name(stream, name)) return -1;
     TZIPSTATE* zip = stream.zip.get();
-    if (zip == nullptr || (stream.mode & kStreamWrite) == 0) return -1;
-    // The name becomes a file name when the archive is read back.
-    if (!zip_member_name_is_safe(stream.name.c_str())) return -1;
-    const std::string name = stored_name(stream);
-    if (name.size() > kMaxFieldLength) return -1;
 
     std::vector<std::uint8_t>& local = zip->local_header;
     put16(&local[kLocalFlags], written_flags(get16(&local[kLocalFlags]), *zip));
@@ -179,11 +181,9 @@ std::int32_t zip_write_local_header(TFILESTREAM& stream) {
 }
 
 std::int32_t zip_write_directory(TFILESTREAM& stream) {
+    std::string name;
+    if (!stored_name(stream, name)) return -1;
     TZIPSTATE* zip = stream.zip.get();
-    if (zip == nullptr || (stream.mode & kStreamWrite) == 0) return -1;
-    if (!zip_member_name_is_safe(stream.name.c_str())) return -1;
-    const std::string name = stored_name(stream);
-    if (name.size() > kMaxFieldLength) return -1;
 
     std::vector<std::uint8_t>& central = zip->central_header;
     put16(&central[kCentralFlags], written_flags(get16(&central[kCentralFlags]), *zip));
