@@ -44,6 +44,8 @@ bool stored_name(const TFILESTREAM& stream, std::string& name) {
     return name.size() <= kMaxFieldLength;
 }
 
+// Time, date, CRC, both sizes and the name length stand in this order in both headers
+// (from offset 10 in the local header, from offset 12 in the central record).
 void set_common_fields(std::uint8_t* p, const TFILESTREAM& stream, std::size_t name_length) {
     const DosDateTime dos = filetime_to_dos(stream.mtime);
     put16(p + 0, dos.time);
