@@ -1,0 +1,95 @@
+#include "script/lexer.h"
+
+#include <cstring>
+
+namespace tomeo {
+
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// ASCII only: a Cyrillic letter ends a variable name.
+bool is_name_char(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || is_digit(c) || c == '_';
+}
+
+bool is_quote(char c) { return c == '\'' || c == '"'; }
+
+// The end of the string literal that opens at p (a quote), past its closing quote; nullptr
+// when the line ends first or a backslash escapes anything but a quote or a backslash.
+const char* string_literal_end(const char* p, const char* end) {
+    for (++p; p != end; ++p) {
+        if (*p == '\\') {
+            if (p + 1 == end || !(is_quote(p[1]) || p[1] == '\\')) return nullptr;
+            ++p;
+        } else if (is_quote(*p)) {
+            return p + 1;  // either kind of quote closes, whichever opened
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool LineReader::next() {
+    const char* start = text_ + position_;
+    if (*start == '\0') return false;
+    const char* p = start + std::strcspn(start, "\r\n");
+    const char* line_end = p;
+    if (*p == '\r') {
+        ++p;
+        if (*p == '\n') ++p;
+    } else if (*p == '\n') {
+        ++p;
+    }
+    line_offset_ = position_;
+    position_ = static_cast<std::int32_t>(p - text_);
+    ++number_;
+    while (start != line_end && *start == ' ') ++start;
+    while (line_end != start && line_end[-1] == ' ') --line_end;
+    line_ = {start, line_end};
+    return true;
+}
+
+void LineReader::rewind(std::int32_t offset, std::int32_t number) {
+    position_ = offset;
+    number_ = number - 1;
+}
+
+void skip_spaces(TextSpan& text) {
+    while (text.begin != text.end && *text.begin == ' ') ++text.begin;
+}
+
+// operand = variable | string | number
+// variable = "$" {letter | digit | "_"}
+// string = quote {character | "\" (quote | "\")} quote
+// number = ["-"] digit {digit}
+bool read_operand(TextSpan& text, TOPERAND& operand) {
+    const char* p = text.begin;
+    const char* end = text.end;
+    const char* operand_end = nullptr;
+    std::uint8_t kind = kNoValue;
+    if (p != end && *p == '$') {
+        operand_end = p + 1;
+        while (operand_end != end && is_name_char(*operand_end)) ++operand_end;
+        kind = kVariable;
+    } else if (p != end && is_quote(*p)) {
+        operand_end = string_literal_end(p, end);
+        kind = kString;
+    } else if (p != end && (is_digit(*p) || (*p == '-' && p + 1 != end && is_digit(p[1])))) {
+        operand_end = p + 1;
+        while (operand_end != end && is_digit(*operand_end)) ++operand_end;
+        kind = kInteger;
+    }
+    if (operand_end == nullptr) {
+        operand.text.clear();
+        operand.kind = kNoValue;
+        return false;
+    }
+    operand.text.assign(p, static_cast<std::int32_t>(operand_end - p));
+    operand.kind = kind;
+    text.begin = operand_end;
+    return true;
+}
+
+}  // namespace tomeo

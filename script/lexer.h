@@ -1,0 +1,73 @@
+// The lexical layer of the script language: cutting the source into numbered lines and
+// reading one operand (a variable, a string literal or a number). Nothing here looks at
+// variables or values; the parser builds statements on top of it.
+//
+// A space means the byte 0x20 only: tabs are ordinary characters everywhere.
+#pragma once
+
+#include <cstdint>
+
+#include "core/wstr.h"
+
+namespace tomeo {
+
+// A stretch of the script text: begin up to, not including, end. Parsing functions take it
+// by reference and move begin past what they read.
+struct TextSpan {
+    const char* begin;
+    const char* end;
+
+    bool empty() const { return begin == end; }
+    std::int32_t size() const { return static_cast<std::int32_t>(end - begin); }
+    bool starts_with(char c) const { return begin != end && *begin == c; }
+};
+
+// Operand kinds: while parsed, a literal is kString or kInteger and a variable kVariable;
+// once evaluated every operand is kString or kInteger, the two value types.
+enum ValueKind : std::uint8_t {
+    kNoValue = 0,
+    kString = 1,
+    kInteger = 2,
+    kVariable = 3,
+};
+
+// One operand of an assignment, a condition or a call.
+struct TOPERAND {
+    WSTR text;          // as written: "$" and name, a literal with its quotes, a signed number
+    std::uint8_t kind = kNoValue;
+    WSTR str_value;     // set by evaluation
+    std::int32_t int_value = 0;
+};
+
+// Cuts a NUL-terminated text into lines numbered from 1. A line ends at CR LF, at a lone
+// CR, at a lone LF, or at the end of the text; each line is trimmed of spaces.
+class LineReader {
+public:
+    explicit LineReader(const char* text) : text_(text) {}
+
+    // Reads the next line; false at the end of the text.
+    bool next();
+
+    TextSpan line() const { return line_; }
+    std::int32_t number() const { return number_; }
+    std::int32_t offset() const { return line_offset_; }  // of the line's first byte
+
+    // The next line read starts at offset and gets the number given.
+    void rewind(std::int32_t offset, std::int32_t number);
+
+private:
+    const char* text_;
+    std::int32_t position_ = 0;
+    std::int32_t number_ = 0;
+    std::int32_t line_offset_ = 0;
+    TextSpan line_{nullptr, nullptr};
+};
+
+void skip_spaces(TextSpan& text);
+
+// Reads the operand that starts exactly at text.begin into operand.text and operand.kind
+// and moves past it. False when none starts there (also for a broken string literal):
+// text is then unchanged and operand.text empty.
+bool read_operand(TextSpan& text, TOPERAND& operand);
+
+}  // namespace tomeo
