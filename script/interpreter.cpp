@@ -36,19 +36,19 @@ constexpr ErrorText kErrorTexts[] = {
 };
 
 // Decimal text, 32-bit arithmetic that wraps silently.
-std::int32_t number_value(const WSTR& text) {
-    const char* p = text.c_str();
+std::int32_t number_value(TextSpan text) {
+    const char* p = text.begin;
     const bool negative = *p == '-';
     if (negative) ++p;
     std::uint32_t value = 0;
-    for (; *p != '\0'; ++p) value = value * 10 + static_cast<std::uint32_t>(*p - '0');
+    for (; p != text.end; ++p) value = value * 10 + static_cast<std::uint32_t>(*p - '0');
     return static_cast<std::int32_t>(negative ? 0u - value : value);
 }
 
 // The characters between the quotes, each escape replaced by the character escaped.
-void string_value(const WSTR& literal, WSTR& out) {
-    const char* p = literal.c_str() + 1;
-    const char* end = literal.c_str() + literal.length() - 1;
+void string_value(TextSpan literal, WSTR& out) {
+    const char* p = literal.begin + 1;
+    const char* end = literal.end - 1;
     out.reserve_length(static_cast<std::int32_t>(end - p));
     char* q = out.data();
     for (; p < end; ++p) {
@@ -77,9 +77,11 @@ private:
     void block_end();
 
     void evaluate(TOPERAND& operand);
+    void operate(char op, std::uint8_t kind, WSTR& str_value, std::int32_t& int_value,
+                 const TOPERAND& right);
     void evaluate_arguments(const Callee& callee);
     bool condition_holds(TCOMPARE& condition);
-    void store(const WSTR& name, std::uint8_t kind, const WSTR& str_value,
+    void store(TextSpan name, std::uint8_t kind, const WSTR& str_value,
                std::int32_t int_value);
     void push_block(BlockKind kind, bool condition_holds);
 
@@ -128,23 +130,25 @@ void ScriptRun::assignment(TextSpan line) {
         case AssignmentForm::kOperand:
             evaluate(a.left);
             break;
-        case AssignmentForm::kOperation:
-            evaluate(a.left);
-            evaluate(a.right);
-            if (a.left.kind != a.right.kind) RaiseScriptError(kScriptTypeMismatch);
-            if (a.left.kind == kInteger) {
-                const auto left = static_cast<std::uint32_t>(a.left.int_value);
-                const auto right = static_cast<std::uint32_t>(a.right.int_value);
-                a.left.int_value = static_cast<std::int32_t>(a.op == '+' ? left + right
-                                                                          : left - right);
+        case AssignmentForm::kOperation: {
+            // "$a = $a + x", the way scripts build names up, works on the variable itself.
+            TVAR* accumulator = nullptr;
+            if (a.left.kind == kVariable && a.left.text.size() == a.target.size() &&
+                std::memcmp(a.left.text.begin, a.target.begin, a.target.size()) == 0) {
+                accumulator = script_.find_variable(a.target.begin, a.target.size());
+                if (accumulator == nullptr) RaiseScriptError(kScriptUndefinedVariable);
             } else {
-                if (a.op == '-') RaiseScriptError(kScriptBadSyntax);
-                const std::int64_t length =
-                    std::int64_t{a.left.str_value.length()} + a.right.str_value.length();
-                if (length > script_.max_value_length_) RaiseScriptError(kScriptRunFailed);
-                a.left.str_value.append(a.right.str_value);
+                evaluate(a.left);
             }
+            evaluate(a.right);
+            if (accumulator != nullptr) {
+                operate(a.op, accumulator->type, accumulator->str_value, accumulator->int_value,
+                        a.right);
+                return;
+            }
+            operate(a.op, a.left.kind, a.left.str_value, a.left.int_value, a.right);
             break;
+        }
         case AssignmentForm::kCall: {
             const Callee& callee = *a.callee;
             evaluate_arguments(callee);
@@ -216,7 +220,7 @@ void ScriptRun::block_end() {
 void ScriptRun::evaluate(TOPERAND& operand) {
     switch (operand.kind) {
         case kVariable: {
-            const TVAR* variable = script_.find_variable(operand.text.c_str());
+            const TVAR* variable = script_.find_variable(operand.text.begin, operand.text.size());
             if (variable == nullptr) RaiseScriptError(kScriptUndefinedVariable);
             operand.kind = variable->type;
             if (variable->type == kString) {
@@ -233,6 +237,25 @@ void ScriptRun::evaluate(TOPERAND& operand) {
             operand.int_value = number_value(operand.text);
             break;
     }
+}
+
+// The left value (of the kind given) op the right operand, into the left value. Integers
+// wrap silently; strings only concatenate.
+void ScriptRun::operate(char op, std::uint8_t kind, WSTR& str_value, std::int32_t& int_value,
+                        const TOPERAND& right) {
+    if (kind != right.kind) RaiseScriptError(kScriptTypeMismatch);
+    if (kind == kInteger) {
+        const auto a = static_cast<std::uint32_t>(int_value);
+        const auto b = static_cast<std::uint32_t>(right.int_value);
+        int_value = static_cast<std::int32_t>(op == '+' ? a + b : a - b);
+        return;
+    }
+    if (op == '-') RaiseScriptError(kScriptBadSyntax);
+    const std::int32_t right_length = right.str_value.length();
+    if (std::int64_t{str_value.length()} + right_length > script_.max_value_length_) {
+        RaiseScriptError(kScriptRunFailed);
+    }
+    str_value.append(right.str_value.c_str(), right_length);
 }
 
 // Left to right, each checked against the signature right after it is evaluated.
@@ -273,11 +296,11 @@ bool ScriptRun::condition_holds(TCOMPARE& condition) {
     return holds;
 }
 
-void ScriptRun::store(const WSTR& name, std::uint8_t kind, const WSTR& str_value,
+void ScriptRun::store(TextSpan name, std::uint8_t kind, const WSTR& str_value,
                       std::int32_t int_value) {
-    TVAR* variable = script_.find_variable(name.c_str());
+    TVAR* variable = script_.find_variable(name.begin, name.size());
     if (variable == nullptr) {
-        variable = &script_.vars_.add(name.c_str(), kind);
+        variable = &script_.vars_.add(name.begin, name.size(), kind);
     } else if (variable->type != kind) {
         RaiseScriptError(kScriptTypeMismatch);
     }
@@ -290,30 +313,63 @@ void ScriptRun::store(const WSTR& name, std::uint8_t kind, const WSTR& str_value
 
 // --- SCRIPT ---
 
-TVAR::TVAR(const char* variable_name, std::uint8_t variable_type)
-    : name(static_cast<std::int32_t>(std::strlen(variable_name)) + 1),
+TVAR::TVAR(const char* variable_name, std::int32_t name_length, std::uint8_t variable_type)
+    : name(name_length + 1),
       type(variable_type),
-      str_value(variable_type == kString ? WSTR::kDefaultCapacity : 1) {
-    name.assign(variable_name);
+      str_value(variable_type == kString ? WSTR::kDefaultCapacity : 1),
+      name_hash(hash(variable_name, name_length)) {
+    name.assign(variable_name, name_length);
 }
 
-SCRIPT::SCRIPT() : workspace_(std::make_unique<RunWorkspace>()) {}
+// FNV-1a.
+std::uint32_t TVAR::hash(const char* name, std::int32_t length) {
+    std::uint32_t h = 2166136261u;
+    for (std::int32_t i = 0; i < length; ++i) {
+        h = (h ^ static_cast<std::uint8_t>(name[i])) * 16777619u;
+    }
+    return h;
+}
+
+SCRIPT::SCRIPT() : workspace_(std::make_unique<RunWorkspace>()) { lookup_cache_.fill(-1); }
 SCRIPT::~SCRIPT() = default;
 
 void SCRIPT::define_string(const char* name, const char* value) {
-    vars_.add(name, kString).str_value.assign(value);
+    vars_.add(name, static_cast<std::int32_t>(std::strlen(name)), kString).str_value.assign(value);
 }
 
 void SCRIPT::define_integer(const char* name, std::int32_t value) {
-    vars_.add(name, kInteger).int_value = value;
+    vars_.add(name, static_cast<std::int32_t>(std::strlen(name)), kInteger).int_value = value;
+}
+
+void SCRIPT::clear_variables() {
+    vars_.clear();
+    lookup_cache_.fill(-1);
+}
+
+TVAR* SCRIPT::find_variable(const char* name, std::int32_t length) const {
+    const std::uint32_t hash = TVAR::hash(name, length);
+    const auto is_named = [&](const TVAR& variable) {
+        if (variable.name_hash != hash) return false;
+        // A shorter stored name differs at its NUL: names hold no NUL.
+        const char* stored = variable.name.c_str();
+        for (std::int32_t i = 0; i < length; ++i) {
+            if (stored[i] != name[i]) return false;
+        }
+        return stored[length] == '\0';
+    };
+    std::int32_t& cached = lookup_cache_[hash % kLookupCacheSize];
+    if (cached >= 0 && cached < vars_.count() && is_named(vars_[cached])) return &vars_[cached];
+    for (std::int32_t i = 0; i < vars_.count(); ++i) {
+        if (is_named(vars_[i])) {
+            cached = i;
+            return &vars_[i];
+        }
+    }
+    return nullptr;
 }
 
 TVAR* SCRIPT::find_variable(const char* name) const {
-    for (std::int32_t i = 0; i < vars_.count(); ++i) {
-        TVAR& variable = vars_[i];
-        if (std::strcmp(variable.name.c_str(), name) == 0) return &variable;
-    }
-    return nullptr;
+    return find_variable(name, static_cast<std::int32_t>(std::strlen(name)));
 }
 
 const TVAR& SCRIPT::typed_variable(const char* name, std::uint8_t type) const {

@@ -26,12 +26,16 @@ namespace tomeo {
 
 // A variable: its type (kString or kInteger of lexer.h) is fixed when it is created.
 struct TVAR {
-    TVAR(const char* variable_name, std::uint8_t variable_type);
+    TVAR(const char* variable_name, std::int32_t name_length, std::uint8_t variable_type);
 
     WSTR name;  // with its "$"; names are case-sensitive
     std::uint8_t type;
     WSTR str_value;
     std::int32_t int_value = 0;
+    // Looking a name up compares this first.
+    std::uint32_t name_hash;
+
+    static std::uint32_t hash(const char* name, std::int32_t length);
 };
 
 enum BlockKind : std::uint8_t {
@@ -81,7 +85,7 @@ public:
     void set_modified(bool modified) { modified_ = modified; }
 
     // --- Variables ---
-    void clear_variables() { vars_.clear(); }
+    void clear_variables();
     // Append a variable without looking for one of the same name (the host defines
     // its variables on a freshly cleared list).
     void define_string(const char* name, const char* value);
@@ -113,6 +117,8 @@ public:
 private:
     friend class ScriptRun;
 
+    // The first variable of that name; nullptr when there is none.
+    TVAR* find_variable(const char* name, std::int32_t length) const;
     TVAR* find_variable(const char* name) const;
     // The variable of that name and type; raises error 2 or 3.
     const TVAR& typed_variable(const char* name, std::uint8_t type) const;
@@ -129,6 +135,13 @@ private:
     std::int32_t error_line_ = 0;
     WSTR error_message_;
     bool modified_ = false;
+
+    // Where a name was found last, by the low bits of its hash: most of a run's time
+    // goes to finding variables among the twenty or so the host defines, and a script
+    // uses a few names over and over. Entries are checked before use; clearing the
+    // variables clears them (appending never changes which entry of a name is first).
+    static constexpr std::uint32_t kLookupCacheSize = 64;
+    mutable std::array<std::int32_t, kLookupCacheSize> lookup_cache_;
 
     std::array<ScriptHandler*, kMaxHandlers> handlers_{};
     std::int64_t statement_budget_ = kDefaultStatementBudget;

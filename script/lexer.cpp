@@ -1,5 +1,6 @@
 #include "script/lexer.h"
 
+#include <array>
 #include <cstring>
 
 namespace tomeo {
@@ -8,10 +9,17 @@ namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// ASCII only: a Cyrillic letter ends a variable name.
-bool is_name_char(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || is_digit(c) || c == '_';
-}
+// ASCII letters, digits and "_": a Cyrillic letter ends a variable name. A table, since
+// names are read on nearly every line.
+constexpr std::array<bool, 256> kNameChars = [] {
+    std::array<bool, 256> table{};
+    for (int c = 'A'; c <= 'Z'; ++c) table[c] = table[c + ('a' - 'A')] = true;
+    for (int c = '0'; c <= '9'; ++c) table[c] = true;
+    table['_'] = true;
+    return table;
+}();
+
+bool is_name_char(char c) { return kNameChars[static_cast<std::uint8_t>(c)]; }
 
 bool is_quote(char c) { return c == '\'' || c == '"'; }
 
@@ -56,17 +64,11 @@ void LineReader::rewind(std::int32_t offset, std::int32_t number) {
     number_ = number - 1;
 }
 
-void skip_spaces(TextSpan& text) {
-    while (text.begin != text.end && *text.begin == ' ') ++text.begin;
-}
-
 // operand = variable | string | number
 // variable = "$" {letter | digit | "_"}
 // string = quote {character | "\" (quote | "\")} quote
 // number = ["-"] digit {digit}
-bool read_operand(TextSpan& text, TOPERAND& operand) {
-    const char* p = text.begin;
-    const char* end = text.end;
+const char* lex_operand(const char* p, const char* end, TOPERAND& operand) {
     const char* operand_end = nullptr;
     std::uint8_t kind = kNoValue;
     if (p != end && *p == '$') {
@@ -82,14 +84,13 @@ bool read_operand(TextSpan& text, TOPERAND& operand) {
         kind = kInteger;
     }
     if (operand_end == nullptr) {
-        operand.text.clear();
+        operand.text = {p, p};
         operand.kind = kNoValue;
-        return false;
+        return nullptr;
     }
-    operand.text.assign(p, static_cast<std::int32_t>(operand_end - p));
+    operand.text = {p, operand_end};
     operand.kind = kind;
-    text.begin = operand_end;
-    return true;
+    return operand_end;
 }
 
 }  // namespace tomeo

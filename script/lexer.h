@@ -14,8 +14,8 @@ namespace tomeo {
 // A stretch of the script text: begin up to, not including, end. Parsing functions take it
 // by reference and move begin past what they read.
 struct TextSpan {
-    const char* begin;
-    const char* end;
+    const char* begin = nullptr;
+    const char* end = nullptr;
 
     bool empty() const { return begin == end; }
     std::int32_t size() const { return static_cast<std::int32_t>(end - begin); }
@@ -33,7 +33,9 @@ enum ValueKind : std::uint8_t {
 
 // One operand of an assignment, a condition or a call.
 struct TOPERAND {
-    WSTR text;          // as written: "$" and name, a literal with its quotes, a signed number
+    // As written, in the script text: "$" and name, a literal with its quotes, a signed
+    // number. Valid while its line is handled; empty when no operand could be read.
+    TextSpan text;
     std::uint8_t kind = kNoValue;
     WSTR str_value;     // set by evaluation
     std::int32_t int_value = 0;
@@ -60,14 +62,24 @@ private:
     std::int32_t position_ = 0;
     std::int32_t number_ = 0;
     std::int32_t line_offset_ = 0;
-    TextSpan line_{nullptr, nullptr};
+    TextSpan line_;
 };
 
-void skip_spaces(TextSpan& text);
+inline void skip_spaces(TextSpan& text) {
+    while (text.begin != text.end && *text.begin == ' ') ++text.begin;
+}
 
-// Reads the operand that starts exactly at text.begin into operand.text and operand.kind
-// and moves past it. False when none starts there (also for a broken string literal):
-// text is then unchanged and operand.text empty.
-bool read_operand(TextSpan& text, TOPERAND& operand);
+// Reads the operand that starts exactly at p into operand.text and operand.kind; gives
+// the position after it, or nullptr when none starts there (also for a broken string
+// literal; operand.text is then empty).
+const char* lex_operand(const char* p, const char* end, TOPERAND& operand);
+
+// The same on a span, moving past the operand. (The span stays in the caller's registers.)
+inline bool read_operand(TextSpan& text, TOPERAND& operand) {
+    const char* after = lex_operand(text.begin, text.end, operand);
+    if (after == nullptr) return false;
+    text.begin = after;
+    return true;
+}
 
 }  // namespace tomeo

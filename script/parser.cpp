@@ -2,19 +2,19 @@
 
 #include <cstring>
 
-#include "convert/charset.h"
 #include "script/script_error.h"
 
 namespace tomeo {
 
 namespace {
 
-// Whether text begins with the lower-case word, in any letter case.
+// Whether text begins with the word (ASCII lower-case letters), in any letter case.
+// Setting bit 5 folds only a letter's two cases together, so no other byte matches.
 bool starts_with_word(TextSpan text, const char* word) {
     const std::int32_t n = static_cast<std::int32_t>(std::strlen(word));
     if (text.size() < n) return false;
     for (std::int32_t i = 0; i < n; ++i) {
-        if (char_lower(text.begin[i]) != word[i]) return false;
+        if ((text.begin[i] | 0x20) != word[i]) return false;
     }
     return true;
 }
@@ -75,7 +75,7 @@ StatementKind classify(TextSpan line) {
 void parse_assignment(TextSpan line, ParsedAssignment& assignment, TOPERAND* arguments) {
     TextSpan rest = line;
     read_operand(rest, assignment.left);  // the line starts with "$": always a variable
-    assignment.target.assign(assignment.left.text);
+    assignment.target = assignment.left.text;
     skip_spaces(rest);
     expect(rest.starts_with('='));
     ++rest.begin;
@@ -130,7 +130,7 @@ const Callee& parse_call(TextSpan text, bool is_procedure, TOPERAND* arguments) 
 
 // condition = spaces "(" operand spaces operator spaces operand spaces ")"
 const char* parse_condition(TextSpan text, TCOMPARE& condition) {
-    condition.text.clear();
+    condition.text = {};
     skip_spaces(text);
     expect(text.starts_with('('));
     const char* open = text.begin++;
@@ -143,7 +143,7 @@ const char* parse_condition(TextSpan text, TCOMPARE& condition) {
     skip_spaces(text);
     expect(text.starts_with(')'));
     ++text.begin;
-    condition.text.assign(open, static_cast<std::int32_t>(text.begin - open));
+    condition.text = {open, text.begin};
     return text.begin;
 }
 

@@ -90,7 +90,7 @@ enum CompareOp : std::uint8_t {
 struct TCOMPARE {
     TOPERAND left;
     TOPERAND right;
-    WSTR text;  // from "(" through ")" as written
+    TextSpan text;  // from "(" through ")" as written; empty until parsed
     std::uint8_t op = 0;
     std::uint8_t result = 0;  // 1 when the condition holds; set by evaluation
 };
@@ -102,7 +102,7 @@ enum class AssignmentForm : std::uint8_t {
 };
 
 struct ParsedAssignment {
-    WSTR target;
+    TextSpan target;  // the variable's name
     AssignmentForm form = AssignmentForm::kOperand;
     char op = '+';
     TOPERAND left;   // the operand of kOperand, the left one of kOperation
