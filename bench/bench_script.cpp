@@ -17,13 +17,12 @@ void BindBook(tomeo::SCRIPT& script) {
     script.define_string("$seqnum", "3");
     script.define_string("$subseq", "");
     script.define_string("$subseqnum", "");
-    script.define_string("$_genre_str_", "sf\x08" "adventure\x08");
-    script.define_string("$_genrematch_str_", "100\x08" "50\x08");
+    // Fields end with the byte 0x08, "\b".
+    script.define_string("$_genre_str_", "sf\badventure\b");
+    script.define_string("$_genrematch_str_", "100\b50\b");
     script.define_integer("$genreno", 2);
     script.define_string("$_author_str_",
-                         "First\x08" "Middle\x08" "Last\x08"    // \x08 then a letter
-                         "Second\x08\x08" "Author\x08"  // could read as one
-                         "Third\x08" "M.\x08" "Writer\x08");
+                         "First\bMiddle\bLast\bSecond\b\bAuthor\bThird\bM.\bWriter\b");
     script.define_integer("$authorno", 3);
     script.define_string("$srcdir", "/home/reader/books");
     script.define_string("$bookfile", "book.fb2");

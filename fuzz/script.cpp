@@ -9,14 +9,14 @@
 namespace {
 
 class CountingHandler : public tomeo::ScriptHandler {
-public:
+  public:
     explicit CountingHandler(bool succeed) : succeed_(succeed) {}
     bool Perform(const char* text) override {
         bytes_ += std::strlen(text);
         return succeed_;
     }
 
-private:
+  private:
     bool succeed_;
     std::size_t bytes_ = 0;
 };
@@ -25,10 +25,11 @@ void Bind(tomeo::SCRIPT& script, std::uint32_t printp, std::uint32_t printannt) 
     script.define_string("$title", "Title");
     script.define_string("$seq", "Series");
     script.define_string("$seqnum", "3");
-    script.define_string("$_genre_str_", "sf\x08" "detective\x08");
-    script.define_string("$_genrematch_str_", "100\x08" "50\x08");
+    // Fields end with the byte 0x08, "\b".
+    script.define_string("$_genre_str_", "sf\bdetective\b");
+    script.define_string("$_genrematch_str_", "100\b50\b");
     script.define_integer("$genreno", 2);
-    script.define_string("$_author_str_", "First\x08" "Middle\x08" "Last\x08" "F2\x08\x08" "L2\x08");
+    script.define_string("$_author_str_", "First\bMiddle\bLast\bF2\b\bL2\b");
     script.define_integer("$authorno", 2);
     script.define_integer("$isannt", 1);
     script.define_string("$filename", "");

@@ -33,9 +33,12 @@ std::int64_t author_field(const WSTR& letter) {
     const char* p = letter.c_str();
     if (p[0] != '\0' && p[1] == '\0') {
         switch (char_lower(p[0])) {
-            case 'f': return 1;
-            case 'm': return 2;
-            case 'l': return 3;
+            case 'f':
+                return 1;
+            case 'm':
+                return 2;
+            case 'l':
+                return 3;
         }
     }
     RaiseScriptError(kScriptRunFailed);

@@ -41,7 +41,8 @@ std::int32_t number_value(TextSpan text) {
     const bool negative = *p == '-';
     if (negative) ++p;
     std::uint32_t value = 0;
-    for (; p != text.end; ++p) value = value * 10 + static_cast<std::uint32_t>(*p - '0');
+    for (; p != text.end; ++p)
+        value = value * 10 + static_cast<std::uint32_t>(*p - '0');
     return static_cast<std::int32_t>(negative ? 0u - value : value);
 }
 
@@ -62,13 +63,13 @@ void string_value(TextSpan literal, WSTR& out) {
 
 // One run of a script: the read position, the statement loop and the evaluation.
 class ScriptRun {
-public:
+  public:
     explicit ScriptRun(SCRIPT& script)
         : script_(script), work_(*script.workspace_), reader_(script.text_.c_str()) {}
 
     void execute();
 
-private:
+  private:
     void statement(StatementKind kind, TextSpan line);
     void assignment(TextSpan line);
     void procedure_call(TextSpan text);
@@ -81,8 +82,7 @@ private:
                  const TOPERAND& right);
     void evaluate_arguments(const Callee& callee);
     bool condition_holds(TCOMPARE& condition);
-    void store(TextSpan name, std::uint8_t kind, const WSTR& str_value,
-               std::int32_t int_value);
+    void store(TextSpan name, std::uint8_t kind, const WSTR& str_value, std::int32_t int_value);
     void push_block(BlockKind kind, bool condition_holds);
 
     SCRIPT& script_;
@@ -111,13 +111,24 @@ void ScriptRun::execute() {
 
 void ScriptRun::statement(StatementKind kind, TextSpan line) {
     switch (kind) {
-        case StatementKind::kAssignment: assignment(line); break;
-        case StatementKind::kBlockEnd: block_end(); break;
-        case StatementKind::kIf: if_statement(line); break;
-        case StatementKind::kWhile: while_statement(line); break;
-        case StatementKind::kCall: procedure_call(line); break;
+        case StatementKind::kAssignment:
+            assignment(line);
+            break;
+        case StatementKind::kBlockEnd:
+            block_end();
+            break;
+        case StatementKind::kIf:
+            if_statement(line);
+            break;
+        case StatementKind::kWhile:
+            while_statement(line);
+            break;
+        case StatementKind::kCall:
+            procedure_call(line);
+            break;
         case StatementKind::kEmpty:
-        case StatementKind::kComment: break;
+        case StatementKind::kComment:
+            break;
     }
 }
 
@@ -152,10 +163,10 @@ void ScriptRun::assignment(TextSpan line) {
         case AssignmentForm::kCall: {
             const Callee& callee = *a.callee;
             evaluate_arguments(callee);
-            const char* fields = callee.variable == nullptr
-                                     ? nullptr
-                                     : script_.typed_variable(callee.variable, kString)
-                                           .str_value.c_str();
+            const char* fields =
+                callee.variable == nullptr
+                    ? nullptr
+                    : script_.typed_variable(callee.variable, kString).str_value.c_str();
             PerformFunction(callee, fields, slots, script_.max_value_length_);
             store(a.target, slots.result_kind, slots.result_str, slots.result_int);
             return;
@@ -276,12 +287,24 @@ bool ScriptRun::condition_holds(TCOMPARE& condition) {
         const std::int32_t a = condition.left.int_value;
         const std::int32_t b = condition.right.int_value;
         switch (condition.op) {
-            case kEqual: holds = a == b; break;
-            case kNotEqual: holds = a != b; break;
-            case kGreater: holds = a > b; break;
-            case kLess: holds = a < b; break;
-            case kGreaterOrEqual: holds = a >= b; break;
-            case kLessOrEqual: holds = a <= b; break;
+            case kEqual:
+                holds = a == b;
+                break;
+            case kNotEqual:
+                holds = a != b;
+                break;
+            case kGreater:
+                holds = a > b;
+                break;
+            case kLess:
+                holds = a < b;
+                break;
+            case kGreaterOrEqual:
+                holds = a >= b;
+                break;
+            case kLessOrEqual:
+                holds = a <= b;
+                break;
         }
     } else {
         // Strings are only equal or not; they have no order.
@@ -330,7 +353,9 @@ std::uint32_t TVAR::hash(const char* name, std::int32_t length) {
     return h;
 }
 
-SCRIPT::SCRIPT() : workspace_(std::make_unique<RunWorkspace>()) { lookup_cache_.fill(-1); }
+SCRIPT::SCRIPT() : workspace_(std::make_unique<RunWorkspace>()) {
+    lookup_cache_.fill(-1);
+}
 SCRIPT::~SCRIPT() = default;
 
 void SCRIPT::define_string(const char* name, const char* value) {
@@ -448,6 +473,8 @@ ScriptHandler* SCRIPT::handler_named(const char* reference) const {
     return number == 0 ? nullptr : handlers_[number - 1];
 }
 
-void SCRIPT::Run() { ScriptRun(*this).execute(); }
+void SCRIPT::Run() {
+    ScriptRun(*this).execute();
+}
 
 }  // namespace tomeo

@@ -7,21 +7,29 @@ namespace tomeo {
 
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // ASCII letters, digits and "_": a Cyrillic letter ends a variable name. A table, since
 // names are read on nearly every line.
 constexpr std::array<bool, 256> kNameChars = [] {
     std::array<bool, 256> table{};
-    for (int c = 'A'; c <= 'Z'; ++c) table[c] = table[c + ('a' - 'A')] = true;
-    for (int c = '0'; c <= '9'; ++c) table[c] = true;
+    for (int c = 'A'; c <= 'Z'; ++c)
+        table[c] = table[c + ('a' - 'A')] = true;
+    for (int c = '0'; c <= '9'; ++c)
+        table[c] = true;
     table['_'] = true;
     return table;
 }();
 
-bool is_name_char(char c) { return kNameChars[static_cast<std::uint8_t>(c)]; }
+bool is_name_char(char c) {
+    return kNameChars[static_cast<std::uint8_t>(c)];
+}
 
-bool is_quote(char c) { return c == '\'' || c == '"'; }
+bool is_quote(char c) {
+    return c == '\'' || c == '"';
+}
 
 // The end of the string literal that opens at p (a quote), past its closing quote; nullptr
 // when the line ends first or a backslash escapes anything but a quote or a backslash.
@@ -53,8 +61,10 @@ bool LineReader::next() {
     line_offset_ = position_;
     position_ = static_cast<std::int32_t>(p - text_);
     ++number_;
-    while (start != line_end && *start == ' ') ++start;
-    while (line_end != start && line_end[-1] == ' ') --line_end;
+    while (start != line_end && *start == ' ')
+        ++start;
+    while (line_end != start && line_end[-1] == ' ')
+        --line_end;
     line_ = {start, line_end};
     return true;
 }
@@ -73,14 +83,16 @@ const char* lex_operand(const char* p, const char* end, TOPERAND& operand) {
     std::uint8_t kind = kNoValue;
     if (p != end && *p == '$') {
         operand_end = p + 1;
-        while (operand_end != end && is_name_char(*operand_end)) ++operand_end;
+        while (operand_end != end && is_name_char(*operand_end))
+            ++operand_end;
         kind = kVariable;
     } else if (p != end && is_quote(*p)) {
         operand_end = string_literal_end(p, end);
         kind = kString;
     } else if (p != end && (is_digit(*p) || (*p == '-' && p + 1 != end && is_digit(p[1])))) {
         operand_end = p + 1;
-        while (operand_end != end && is_digit(*operand_end)) ++operand_end;
+        while (operand_end != end && is_digit(*operand_end))
+            ++operand_end;
         kind = kInteger;
     }
     if (operand_end == nullptr) {

@@ -37,14 +37,14 @@ struct TOPERAND {
     // number. Valid while its line is handled; empty when no operand could be read.
     TextSpan text;
     std::uint8_t kind = kNoValue;
-    WSTR str_value;     // set by evaluation
+    WSTR str_value;  // set by evaluation
     std::int32_t int_value = 0;
 };
 
 // Cuts a NUL-terminated text into lines numbered from 1. A line ends at CR LF, at a lone
 // CR, at a lone LF, or at the end of the text; each line is trimmed of spaces.
 class LineReader {
-public:
+  public:
     explicit LineReader(const char* text) : text_(text) {}
 
     // Reads the next line; false at the end of the text.
@@ -57,7 +57,7 @@ public:
     // The next line read starts at offset and gets the number given.
     void rewind(std::int32_t offset, std::int32_t number);
 
-private:
+  private:
     const char* text_;
     std::int32_t position_ = 0;
     std::int32_t number_ = 0;
@@ -66,7 +66,8 @@ private:
 };
 
 inline void skip_spaces(TextSpan& text) {
-    while (text.begin != text.end && *text.begin == ' ') ++text.begin;
+    while (text.begin != text.end && *text.begin == ' ')
+        ++text.begin;
 }
 
 // Reads the operand that starts exactly at p into operand.text and operand.kind; gives

@@ -119,8 +119,8 @@ const Callee& parse_call(TextSpan text, bool is_procedure, TOPERAND* arguments) 
         expect(rest.starts_with(','));
         ++rest.begin;
     }
-    const Callee* callee = is_procedure ? find_callee(kProcedures, name)
-                                        : find_callee(kFunctions, name);
+    const Callee* callee =
+        is_procedure ? find_callee(kProcedures, name) : find_callee(kFunctions, name);
     if (callee == nullptr) {
         RaiseScriptError(is_procedure ? kScriptUnknownProcedure : kScriptUnknownFunction);
     }

@@ -105,7 +105,7 @@ struct ParsedAssignment {
     TextSpan target;  // the variable's name
     AssignmentForm form = AssignmentForm::kOperand;
     char op = '+';
-    TOPERAND left;   // the operand of kOperand, the left one of kOperation
+    TOPERAND left;  // the operand of kOperand, the left one of kOperation
     TOPERAND right;
     const Callee* callee = nullptr;  // kCall; its arguments go to the array given
 };

@@ -41,31 +41,42 @@ const TestAuthor kA3{"First3", "M3", "Last3"};
 
 struct NameCase {
     TestBook book;
-    std::string filename;  // rename.sc
-    std::string dir;       // move.sc
+    std::string filename;             // rename.sc
+    std::string dir;                  // move.sc
     std::vector<std::string> header;  // txthdr.sc (the book has no annotation)
 };
 
 TEST(DefaultScripts, OnSampleBooks) {
     const NameCase cases[] = {
-        {Book({kA1, kA2}, "Series", "3"), "Last First, Last2 First2 - (Series #3) Title",
-         "~/books/Last First, Last2 First2", {"First Last, First2 Last2", "Title (Series #3)"}},
+        {Book({kA1, kA2}, "Series", "3"),
+         "Last First, Last2 First2 - (Series #3) Title",
+         "~/books/Last First, Last2 First2",
+         {"First Last, First2 Last2", "Title (Series #3)"}},
         {Book({kA1, kA2, kA3}, "Series", "12"),
          "Last First, Last2 First2, Last3 First3 - (Series #12) Title",
          "~/books/Last First, Last2 First2, Last3 First3",
          {"First Last, First2 Last2, First3 Last3", "Title (Series #12)"}},
         {Book({}), "Title", "~/books/", {"", "Title"}},
-        {Book({kA1}, "Series"), "Last First - (Series) Title", "~/books/Last First",
+        {Book({kA1}, "Series"),
+         "Last First - (Series) Title",
+         "~/books/Last First",
          {"First Last", "Title (Series)"}},
-        {Book({{"", "", "Last"}, {"First", "", ""}}), "Last, First - Title",
-         "~/books/Last, First", {"Last, First", "Title"}},
+        {Book({{"", "", "Last"}, {"First", "", ""}}),
+         "Last, First - Title",
+         "~/books/Last, First",
+         {"Last, First", "Title"}},
         // An author with no name at all still gets its comma in the directory.
-        {Book({{"", "", ""}, kA2}), "Last2 First2 - Title", "~/books/, Last2 First2",
+        {Book({{"", "", ""}, kA2}),
+         "Last2 First2 - Title",
+         "~/books/, Last2 First2",
          {"First2 Last2", "Title"}},
-        {Book({kA1}, "", "", "a\\b/c:d*e?f\"g<h>i|j"), "Last First - a_b_c_d_e_f_g_h_i_j",
-         "~/books/Last First", {"First Last", "a\\b/c:d*e?f\"g<h>i|j"}},
+        {Book({kA1}, "", "", "a\\b/c:d*e?f\"g<h>i|j"),
+         "Last First - a_b_c_d_e_f_g_h_i_j",
+         "~/books/Last First",
+         {"First Last", "a\\b/c:d*e?f\"g<h>i|j"}},
         {Book({{Cp("Иван"), "", Cp("Иванов")}}, Cp("Серия"), "1", Cp("Книга")),
-         Cp("Иванов Иван - (Серия #1) Книга"), Cp("~/books/Иванов Иван"),
+         Cp("Иванов Иван - (Серия #1) Книга"),
+         Cp("~/books/Иванов Иван"),
          {Cp("Иван Иванов"), Cp("Книга (Серия #1)")}},
     };
     for (const NameCase& c : cases) {

@@ -121,7 +121,7 @@ TEST(ScriptVariables, ReservedVariablesOfTheWrongTypeOrMissing) {
     EXPECT_EQ(RunText(script, "$a = genre(1)"),
               Cp("Ошибка выполнения скрипта, несоответствие типов (строка 1)."));
     // An incomplete last author: its first name is there, its last name is not.
-    script.define_string("$_author_str_", "A\x08" "B\x08" "C\x08" "D\x08" "E");
+    script.define_string("$_author_str_", "A\bB\bC\bD\bE");  // fields end with 0x08, "\b"
     EXPECT_EQ(RunText(script, "$a = author(2, \"f\")"), "");
     EXPECT_STREQ(script.get_string("$a"), "D");
     EXPECT_EQ(RunText(script, "$a = author(2, \"m\")"),
@@ -132,7 +132,8 @@ TEST(ScriptRun, BlocksLeftByAFailedRunDoNotReachTheNext) {
     SCRIPT script;
     EXPECT_NE(RunText(script, "if (1 = 1) {\nwhile (1 = 2) {\n$a = $x"), "");
     EXPECT_EQ(RunText(script, "$a = 1\n"), "");
-    EXPECT_EQ(RunText(script, "}"), Cp("Ошибка в скрипте, нарушена структура '{' и '}' (строка 1)."));
+    EXPECT_EQ(RunText(script, "}"),
+              Cp("Ошибка в скрипте, нарушена структура '{' и '}' (строка 1)."));
 }
 
 TEST(ScriptRun, TextUpToANul) {

@@ -231,7 +231,7 @@ const ErrorCase kErrorCases[] = {
     {"$_printp_str_ = \"\"\nprintp(\"x\")", 4, 2},
     {"$_printannt_str_ = \"-1\"\nprintannt()", 4, 2},
     {"$_printannt_str_ = \"99999999999999999999\"\nprintannt()", 4, 2},
-    {"while (1 = 1) {\n}", 4, 1},                      // the budget of these tests is 1000
+    {"while (1 = 1) {\n}", 4, 1},                       // the budget of these tests is 1000
     {"$i = 0\nwhile (1 = 1) {\n$i = $i + 1\n}", 4, 2},  // statement 1001 is the while
     // 5: braces.
     {"}", 5, 1},
