@@ -99,8 +99,7 @@ void parse_assignment(TextSpan line, ParsedAssignment& assignment, TOPERAND* arg
     assignment.form = AssignmentForm::kOperation;
 }
 
-// call = name "(" spaces [operand spaces {"," spaces operand spaces} [","] spaces] ")"
-// where name is all the text before the first "(", and there are at most three operands.
+// call = name "(" [operand {"," operand} [","]] ")"     (name: the text before the first "(")
 const Callee& parse_call(TextSpan text, bool is_procedure, TOPERAND* arguments) {
     const char* open = static_cast<const char*>(std::memchr(text.begin, '(', text.size()));
     expect(open != nullptr);
