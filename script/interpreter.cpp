@@ -144,7 +144,7 @@ void ScriptRun::assignment(TextSpan line) {
         case AssignmentForm::kOperation: {
             // "$a = $a + x", the way scripts build names up, works on the variable itself.
             TVAR* accumulator = nullptr;
-            if (a.left.kind == kVariable && a.left.text.size() == a.target.size() &&
+            if (a.left.kind == kVariableOperand && a.left.text.size() == a.target.size() &&
                 std::memcmp(a.left.text.begin, a.target.begin, a.target.size()) == 0) {
                 accumulator = script_.find_variable(a.target.begin, a.target.size());
                 if (accumulator == nullptr) RaiseScriptError(kScriptUndefinedVariable);
@@ -166,7 +166,7 @@ void ScriptRun::assignment(TextSpan line) {
             const char* fields =
                 callee.variable == nullptr
                     ? nullptr
-                    : script_.typed_variable(callee.variable, kString).str_value.c_str();
+                    : script_.typed_variable(callee.variable, kStringValue).str_value.c_str();
             PerformFunction(callee, fields, slots, script_.max_value_length_);
             store(a.target, slots.result_kind, slots.result_str, slots.result_int);
             return;
@@ -182,7 +182,7 @@ void ScriptRun::procedure_call(TextSpan text) {
     evaluate_arguments(callee);
     // Whatever is wrong with the binding is the procedure's failure, not the script's.
     const TVAR* binding = script_.find_variable(callee.variable);
-    if (binding == nullptr || binding->type != kString) RaiseScriptError(kScriptRunFailed);
+    if (binding == nullptr || binding->type != kStringValue) RaiseScriptError(kScriptRunFailed);
     ScriptHandler* handler = script_.handler_named(binding->str_value.c_str());
     if (handler == nullptr) RaiseScriptError(kScriptRunFailed);
     const char* argument = callee.arity > 0 ? slots.arguments[0].str_value.c_str() : "";
@@ -230,21 +230,21 @@ void ScriptRun::block_end() {
 
 void ScriptRun::evaluate(TOPERAND& operand) {
     switch (operand.kind) {
-        case kVariable: {
+        case kVariableOperand: {
             const TVAR* variable = script_.find_variable(operand.text.begin, operand.text.size());
             if (variable == nullptr) RaiseScriptError(kScriptUndefinedVariable);
             operand.kind = variable->type;
-            if (variable->type == kString) {
+            if (variable->type == kStringValue) {
                 operand.str_value.assign(variable->str_value);
             } else {
                 operand.int_value = variable->int_value;
             }
             break;
         }
-        case kString:
+        case kStringValue:
             string_value(operand.text, operand.str_value);
             break;
-        case kInteger:
+        case kIntegerValue:
             operand.int_value = number_value(operand.text);
             break;
     }
@@ -255,7 +255,7 @@ void ScriptRun::evaluate(TOPERAND& operand) {
 void ScriptRun::operate(char op, std::uint8_t kind, WSTR& str_value, std::int32_t& int_value,
                         const TOPERAND& right) {
     if (kind != right.kind) RaiseScriptError(kScriptTypeMismatch);
-    if (kind == kInteger) {
+    if (kind == kIntegerValue) {
         const auto a = static_cast<std::uint32_t>(int_value);
         const auto b = static_cast<std::uint32_t>(right.int_value);
         int_value = static_cast<std::int32_t>(op == '+' ? a + b : a - b);
@@ -283,37 +283,39 @@ bool ScriptRun::condition_holds(TCOMPARE& condition) {
     evaluate(condition.right);
     if (condition.left.kind != condition.right.kind) RaiseScriptError(kScriptTypeMismatch);
     bool holds = false;
-    if (condition.left.kind == kInteger) {
+    if (condition.left.kind == kIntegerValue) {
         const std::int32_t a = condition.left.int_value;
         const std::int32_t b = condition.right.int_value;
         switch (condition.op) {
-            case kEqual:
+            case CompareOp::kEqual:
                 holds = a == b;
                 break;
-            case kNotEqual:
+            case CompareOp::kNotEqual:
                 holds = a != b;
                 break;
-            case kGreater:
+            case CompareOp::kGreater:
                 holds = a > b;
                 break;
-            case kLess:
+            case CompareOp::kLess:
                 holds = a < b;
                 break;
-            case kGreaterOrEqual:
+            case CompareOp::kGreaterOrEqual:
                 holds = a >= b;
                 break;
-            case kLessOrEqual:
+            case CompareOp::kLessOrEqual:
                 holds = a <= b;
+                break;
+            case CompareOp::kNone:
                 break;
         }
     } else {
         // Strings are only equal or not; they have no order.
-        if (condition.op != kEqual && condition.op != kNotEqual) {
+        if (condition.op != CompareOp::kEqual && condition.op != CompareOp::kNotEqual) {
             RaiseScriptError(kScriptTypeMismatch);
         }
         const bool equal =
             std::strcmp(condition.left.str_value.c_str(), condition.right.str_value.c_str()) == 0;
-        holds = condition.op == kEqual ? equal : !equal;
+        holds = condition.op == CompareOp::kEqual ? equal : !equal;
     }
     condition.result = holds ? 1 : 0;
     return holds;
@@ -327,7 +329,7 @@ void ScriptRun::store(TextSpan name, std::uint8_t kind, const WSTR& str_value,
     } else if (variable->type != kind) {
         RaiseScriptError(kScriptTypeMismatch);
     }
-    if (kind == kString) {
+    if (kind == kStringValue) {
         variable->str_value.assign(str_value);
     } else {
         variable->int_value = int_value;
@@ -339,7 +341,7 @@ void ScriptRun::store(TextSpan name, std::uint8_t kind, const WSTR& str_value,
 TVAR::TVAR(const char* variable_name, std::int32_t name_length, std::uint8_t variable_type)
     : name(name_length + 1),
       type(variable_type),
-      str_value(variable_type == kString ? WSTR::kDefaultCapacity : 1),
+      str_value(variable_type == kStringValue ? WSTR::kDefaultCapacity : 1),
       name_hash(hash(variable_name, name_length)) {
     name.assign(variable_name, name_length);
 }
@@ -359,11 +361,12 @@ SCRIPT::SCRIPT() : workspace_(std::make_unique<RunWorkspace>()) {
 SCRIPT::~SCRIPT() = default;
 
 void SCRIPT::define_string(const char* name, const char* value) {
-    vars_.add(name, static_cast<std::int32_t>(std::strlen(name)), kString).str_value.assign(value);
+    vars_.add(name, static_cast<std::int32_t>(std::strlen(name)), kStringValue)
+        .str_value.assign(value);
 }
 
 void SCRIPT::define_integer(const char* name, std::int32_t value) {
-    vars_.add(name, static_cast<std::int32_t>(std::strlen(name)), kInteger).int_value = value;
+    vars_.add(name, static_cast<std::int32_t>(std::strlen(name)), kIntegerValue).int_value = value;
 }
 
 void SCRIPT::clear_variables() {
@@ -407,7 +410,7 @@ const TVAR& SCRIPT::typed_variable(const char* name, std::uint8_t type) const {
 // Outside a run an error has neither a line nor a message.
 const char* SCRIPT::get_string(const char* name) {
     try {
-        return typed_variable(name, kString).str_value.c_str();
+        return typed_variable(name, kStringValue).str_value.c_str();
     } catch (const SCRIPTError& error) {
         set_error(error.code(), 0);
         throw;
@@ -416,7 +419,7 @@ const char* SCRIPT::get_string(const char* name) {
 
 std::int32_t SCRIPT::get_integer(const char* name) {
     try {
-        return typed_variable(name, kInteger).int_value;
+        return typed_variable(name, kIntegerValue).int_value;
     } catch (const SCRIPTError& error) {
         set_error(error.code(), 0);
         throw;

@@ -24,7 +24,7 @@
 
 namespace tomeo {
 
-// A variable: its type (kString or kInteger of lexer.h) is fixed when it is created.
+// A variable: its type (kStringValue or kIntegerValue of lexer.h) is fixed when it is created.
 struct TVAR {
     TVAR(const char* variable_name, std::int32_t name_length, std::uint8_t variable_type);
 
@@ -58,7 +58,8 @@ class ScriptHandler {
   public:
     virtual ~ScriptHandler() = default;
     // text: printp's argument; empty for printannt. False when the procedure failed,
-    // which ends the run with error 4. A handler must not run the script calling it.
+    // which ends the run with error 4. A handler must not run or change the script that
+    // calls it.
     virtual bool Perform(const char* text) = 0;
 };
 

@@ -85,15 +85,15 @@ const char* lex_operand(const char* p, const char* end, TOPERAND& operand) {
         operand_end = p + 1;
         while (operand_end != end && is_name_char(*operand_end))
             ++operand_end;
-        kind = kVariable;
+        kind = kVariableOperand;
     } else if (p != end && is_quote(*p)) {
         operand_end = string_literal_end(p, end);
-        kind = kString;
+        kind = kStringValue;
     } else if (p != end && (is_digit(*p) || (*p == '-' && p + 1 != end && is_digit(p[1])))) {
         operand_end = p + 1;
         while (operand_end != end && is_digit(*operand_end))
             ++operand_end;
-        kind = kInteger;
+        kind = kIntegerValue;
     }
     if (operand_end == nullptr) {
         operand.text = {p, p};

@@ -22,13 +22,14 @@ struct TextSpan {
     bool starts_with(char c) const { return begin != end && *begin == c; }
 };
 
-// Operand kinds: while parsed, a literal is kString or kInteger and a variable kVariable;
-// once evaluated every operand is kString or kInteger, the two value types.
+// Operand kinds: while parsed, a literal is kStringValue or kIntegerValue and a variable
+// kVariableOperand; once evaluated every operand is kStringValue or kIntegerValue, the two value
+// types.
 enum ValueKind : std::uint8_t {
     kNoValue = 0,
-    kString = 1,
-    kInteger = 2,
-    kVariable = 3,
+    kStringValue = 1,
+    kIntegerValue = 2,
+    kVariableOperand = 3,
 };
 
 // One operand of an assignment, a condition or a call.

@@ -33,14 +33,15 @@ const Callee* find_callee(const std::array<Callee, N>& table, TextSpan name) {
 }
 
 // operator = "<>" | ">=" | "<=" | "=" | ">" | "<"
-std::uint8_t read_compare_op(TextSpan& text) {
+CompareOp read_compare_op(TextSpan& text) {
     struct Spelling {
         const char* text;
         CompareOp op;
     };
     static constexpr Spelling kSpellings[] = {
-        {"<>", kNotEqual}, {">=", kGreaterOrEqual}, {"<=", kLessOrEqual},
-        {"=", kEqual},     {">", kGreater},         {"<", kLess},
+        {"<>", CompareOp::kNotEqual},    {">=", CompareOp::kGreaterOrEqual},
+        {"<=", CompareOp::kLessOrEqual}, {"=", CompareOp::kEqual},
+        {">", CompareOp::kGreater},      {"<", CompareOp::kLess},
     };
     for (const Spelling& s : kSpellings) {
         const std::int32_t n = static_cast<std::int32_t>(std::strlen(s.text));
@@ -49,7 +50,7 @@ std::uint8_t read_compare_op(TextSpan& text) {
             return s.op;
         }
     }
-    return 0;
+    return CompareOp::kNone;
 }
 
 void expect(bool holds) {
@@ -136,7 +137,7 @@ const char* parse_condition(TextSpan text, TCOMPARE& condition) {
     expect(read_operand(text, condition.left));  // no space allowed after "("
     skip_spaces(text);
     condition.op = read_compare_op(text);
-    expect(condition.op != 0);
+    expect(condition.op != CompareOp::kNone);
     skip_spaces(text);
     expect(read_operand(text, condition.right));
     skip_spaces(text);

@@ -57,27 +57,28 @@ struct Callee {
 };
 
 inline constexpr std::array<Callee, 13> kFunctions{{
-    {"author", Builtin::kAuthor, 2, {kInteger, kString}, kString, "$_author_str_"},
-    {"genre", Builtin::kGenre, 1, {kInteger}, kString, "$_genre_str_"},
-    {"repl", Builtin::kRepl, 3, {kString, kString, kString}, kString, nullptr},
-    {"ltrim", Builtin::kLtrim, 1, {kString}, kString, nullptr},
-    {"rtrim", Builtin::kRtrim, 1, {kString}, kString, nullptr},
-    {"trim", Builtin::kTrim, 1, {kString}, kString, nullptr},
-    {"left", Builtin::kLeft, 2, {kString, kInteger}, kString, nullptr},
-    {"mid", Builtin::kMid, 3, {kString, kInteger, kInteger}, kString, nullptr},
-    {"lower", Builtin::kLower, 1, {kString}, kString, nullptr},
-    {"upper", Builtin::kUpper, 1, {kString}, kString, nullptr},
-    {"len", Builtin::kLen, 1, {kString}, kInteger, nullptr},
-    {"cstr", Builtin::kCstr, 1, {kInteger}, kString, nullptr},
-    {"genrematch", Builtin::kGenrematch, 1, {kInteger}, kString, "$_genrematch_str_"},
+    {"author", Builtin::kAuthor, 2, {kIntegerValue, kStringValue}, kStringValue, "$_author_str_"},
+    {"genre", Builtin::kGenre, 1, {kIntegerValue}, kStringValue, "$_genre_str_"},
+    {"repl", Builtin::kRepl, 3, {kStringValue, kStringValue, kStringValue}, kStringValue, nullptr},
+    {"ltrim", Builtin::kLtrim, 1, {kStringValue}, kStringValue, nullptr},
+    {"rtrim", Builtin::kRtrim, 1, {kStringValue}, kStringValue, nullptr},
+    {"trim", Builtin::kTrim, 1, {kStringValue}, kStringValue, nullptr},
+    {"left", Builtin::kLeft, 2, {kStringValue, kIntegerValue}, kStringValue, nullptr},
+    {"mid", Builtin::kMid, 3, {kStringValue, kIntegerValue, kIntegerValue}, kStringValue, nullptr},
+    {"lower", Builtin::kLower, 1, {kStringValue}, kStringValue, nullptr},
+    {"upper", Builtin::kUpper, 1, {kStringValue}, kStringValue, nullptr},
+    {"len", Builtin::kLen, 1, {kStringValue}, kIntegerValue, nullptr},
+    {"cstr", Builtin::kCstr, 1, {kIntegerValue}, kStringValue, nullptr},
+    {"genrematch", Builtin::kGenrematch, 1, {kIntegerValue}, kStringValue, "$_genrematch_str_"},
 }};
 
 inline constexpr std::array<Callee, 2> kProcedures{{
-    {"printp", Builtin::kPrintp, 1, {kString}, kNoValue, "$_printp_str_"},
+    {"printp", Builtin::kPrintp, 1, {kStringValue}, kNoValue, "$_printp_str_"},
     {"printannt", Builtin::kPrintannt, 0, {}, kNoValue, "$_printannt_str_"},
 }};
 
-enum CompareOp : std::uint8_t {
+enum class CompareOp : std::uint8_t {
+    kNone = 0,  // not parsed
     kEqual = 1,
     kNotEqual = 2,
     kGreater = 3,
@@ -91,7 +92,7 @@ struct TCOMPARE {
     TOPERAND left;
     TOPERAND right;
     TextSpan text;  // from "(" through ")" as written; empty until parsed
-    std::uint8_t op = 0;
+    CompareOp op = CompareOp::kNone;
     std::uint8_t result = 0;  // 1 when the condition holds; set by evaluation
 };
 
