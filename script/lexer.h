@@ -23,8 +23,7 @@ struct TextSpan {
 };
 
 // Operand kinds: while parsed, a literal is kStringValue or kIntegerValue and a variable
-// kVariableOperand; once evaluated every operand is kStringValue or kIntegerValue, the two value
-// types.
+// kVariableOperand; once evaluated, every operand is one of the two value types.
 enum ValueKind : std::uint8_t {
     kNoValue = 0,
     kStringValue = 1,
