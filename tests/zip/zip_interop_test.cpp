@@ -78,7 +78,7 @@ std::string TomeoRead(const std::string& path, std::string* name = nullptr) {
 }
 
 class ZipInterop : public testing::Test {
-  protected:
+protected:
     void SetUp() override {
         book_ = BookText(200000);
         cyrillic_name_ = std::string(kBook1251) + ".txt";
