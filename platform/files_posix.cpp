@@ -67,8 +67,8 @@ int rename_no_replace(const std::string& from, const std::string& to) {
 }
 
 bool same_file(const std::string& a, const std::string& b) {
-    struct stat sa {
-    }, sb{};
+    struct stat sa {};
+    struct stat sb {};
     return sys_lstat(a.c_str(), &sa) == 0 && sys_lstat(b.c_str(), &sb) == 0 &&
            sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
@@ -97,8 +97,9 @@ bool rename_through_temporary(const std::string& from, const std::string& to) {
         }
     }
     if (temporary.empty()) return false;
-    if (rename_no_replace(temporary, to) == 0) return true;
-    const int error = errno;
+    const int error = rename_no_replace(temporary, to);
+    if (error == 0) return true;
+    // Back to the old name (should even that fail, the file keeps the temporary one).
     rename_no_replace(temporary, from);
     errno = error;
     return false;
