@@ -34,7 +34,7 @@ double SecondsSince(Clock::time_point start) {
 
 // A book file read through the platform's system calls, as the file streams will.
 class FileSource : public BookSource {
-  public:
+public:
     explicit FileSource(const std::string& path)
         : fd_(platform::sys_open(path.c_str(), O_RDONLY)) {}
     ~FileSource() override {
@@ -46,7 +46,7 @@ class FileSource : public BookSource {
             platform::sys_read(fd_, into, static_cast<std::size_t>(count)));
     }
 
-  private:
+private:
     int fd_;
 };
 

@@ -12,7 +12,7 @@ namespace tomeo {
 
 // Where the bytes of a book come from: a plain file or the member of a zip archive.
 class BookSource {
-  public:
+public:
     virtual ~BookSource() = default;
     // Reads up to count bytes into `into`: the number read, 0 at the end, -1 on an error.
     virtual std::int32_t read(unsigned char* into, std::int32_t count) = 0;
@@ -20,19 +20,19 @@ class BookSource {
 
 // A book held in memory (tests, fuzzing, benchmarks). The bytes are not copied.
 class MemoryBookSource : public BookSource {
-  public:
+public:
     MemoryBookSource(const void* bytes, std::int32_t size)
         : bytes_(static_cast<const unsigned char*>(bytes)), size_(size < 0 ? 0 : size) {}
     std::int32_t read(unsigned char* into, std::int32_t count) override;
 
-  private:
+private:
     const unsigned char* bytes_;
     std::int32_t size_;
     std::int32_t position_ = 0;
 };
 
 class BookBuffer {
-  public:
+public:
     static constexpr std::int32_t kInitialCapacity = 1024;
 
     BookBuffer() { data_.init(kInitialCapacity); }
@@ -59,7 +59,7 @@ class BookBuffer {
     // Loads until `total` bytes are there or the book ends. False on a read error.
     bool load_up_to(std::int32_t total);
 
-  private:
+private:
     void make_room(std::int32_t total);
 
     WBUF data_;  // length() is the fill count

@@ -41,13 +41,13 @@ bool tag_complete(std::int32_t status) {
 }
 
 class DescriptionReader {
-  public:
+public:
     DescriptionReader(BookBuffer& book, CharReader& reader, TXMLTAG& tag, TBOOKDESC& desc)
         : book_(book), reader_(reader), tag_(tag), desc_(desc) {}
 
     bool read();
 
-  private:
+private:
     ByteView bytes() const { return book_.view(); }
     std::int32_t find(const char* pattern, std::int32_t from, std::int32_t limit) const {
         return inbuf_find(bytes(), pattern, from, limit);

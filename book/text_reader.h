@@ -21,13 +21,13 @@ inline constexpr std::int32_t kMaxHeaderLine = 100;
 // case, "е" for "ё", each entry ended by NUL, ascending byte order. Loaded on first use
 // and kept.
 class NameLists {
-  public:
+public:
     // Loads both lists unless loaded already; false when a list is missing.
     bool ensure_loaded();
     // Whether a lower-cased word (with "е" for "ё") is in the first-name or surname list.
     bool contains(const char* word) const;
 
-  private:
+private:
     static bool list_contains(const WBUF& list, const char* word);
 
     WBUF first_names_;

@@ -11,7 +11,7 @@ namespace {
 // Appends characters to a text whose length it tracks, doubling the room as needed:
 // names and values arrive one character at a time and may be long.
 class TextSink {
-  public:
+public:
     explicit TextSink(WSTR& text) : text_(&text) { text_->clear(); }
     void put(char c) {
         if (length_ + 2 > text_->capacity()) {
@@ -21,7 +21,7 @@ class TextSink {
         text_->data()[length_] = '\0';
     }
 
-  private:
+private:
     WSTR* text_;
     std::int32_t length_ = 0;
 };

@@ -54,7 +54,7 @@ struct CharReader {
         succeed(static_cast<char>(byte), n);
     }
 
-  private:
+private:
     void succeed(char c, std::int32_t length) {
         cur_char = c;
         cur_char_len = length;

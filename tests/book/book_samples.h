@@ -26,7 +26,7 @@ std::string W(const std::string& utf8);
 
 // A book buffer over bytes held by the object itself.
 class BookInMemory {
-  public:
+public:
     explicit BookInMemory(std::string bytes)
         : bytes_(std::move(bytes)),
           source_(bytes_.data(), static_cast<std::int32_t>(bytes_.size())) {
@@ -34,7 +34,7 @@ class BookInMemory {
     }
     BookBuffer buffer;
 
-  private:
+private:
     std::string bytes_;
     MemoryBookSource source_;
 };
@@ -42,13 +42,13 @@ class BookInMemory {
 // A source that delivers at most `step` bytes a read and fails once `fail_after` bytes
 // have been delivered (never, when negative).
 class ChoppySource : public BookSource {
-  public:
+public:
     ChoppySource(std::string bytes, std::int32_t step, std::int32_t fail_after = -1)
         : bytes_(std::move(bytes)), step_(step), fail_after_(fail_after) {}
     std::int32_t read(unsigned char* into, std::int32_t count) override;
     std::int32_t reads() const { return reads_; }
 
-  private:
+private:
     std::string bytes_;
     std::int32_t step_;
     std::int32_t fail_after_;
