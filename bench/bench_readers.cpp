@@ -3,21 +3,23 @@
 // step (code page 866 to Windows-1251) against `iconv -f cp866 -t cp1251` on the same
 // 50 MB text.
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "book/fb2_reader.h"
+#include "book/stream_source.h"
 #include "book/text_reader.h"
 #include "convert/charset.h"
 #include "convert/text_codepage.h"
 #include "platform/syscalls.h"
+#include "zip/file_stream.h"
 
 namespace {
 
@@ -32,22 +34,18 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// A book file read through the platform's system calls, as the file streams will.
-class FileSource : public BookSource {
-public:
-    explicit FileSource(const std::string& path)
-        : fd_(platform::sys_open(path.c_str(), O_RDONLY)) {}
-    ~FileSource() override {
-        if (fd_ >= 0) platform::sys_close(fd_);
+// A book opened as the pipeline opens it: a file stream (plain or zip member) that the
+// book buffer reads from.
+struct OpenBook {
+    explicit OpenBook(const std::string& path) : stream(stream_open(path.c_str(), "r")) {
+        if (stream != nullptr) source = std::make_unique<StreamBookSource>(*stream);
     }
-    bool ok() const { return fd_ >= 0; }
-    std::int32_t read(unsigned char* into, std::int32_t count) override {
-        return static_cast<std::int32_t>(
-            platform::sys_read(fd_, into, static_cast<std::size_t>(count)));
+    ~OpenBook() {
+        TCLOSEINFO closed;
+        if (stream != nullptr) stream_close(std::move(stream), closed);
     }
-
-private:
-    int fd_;
+    FileStreamPtr stream;
+    std::unique_ptr<StreamBookSource> source;
 };
 
 const char* const kFirstNames[] = {"Александр", "Лев", "Анна", "Иван", "Мария", "Фёдор", "Антон"};
@@ -114,9 +112,9 @@ ReadCount ReadAll(const fs::path& dir, const char* extension, BookBuffer& book, 
     ReadCount count;
     const auto start = Clock::now();
     for (int i = 0; i < kBooks; ++i) {
-        FileSource source((dir / ("book" + std::to_string(i) + extension)).string());
-        if (!source.ok()) continue;
-        book.start(source);
+        OpenBook file((dir / ("book" + std::to_string(i) + extension)).string());
+        if (file.source == nullptr) continue;
+        book.start(*file.source);
         reader.codepage_state = CP_UNSET;
         clear_description(desc);
         std::uint32_t result;
@@ -183,10 +181,10 @@ void BenchRecode(const fs::path& dir) {
     BookBuffer book;
     for (int run = 0; run < 3; ++run) {
         const auto start = Clock::now();
-        FileSource source(input.string());
-        book.start(source);
+        OpenBook file(input.string());
+        book.start(*file.source);
         book.load_more(static_cast<std::int32_t>(fs::file_size(input)));
-        const int out = platform::sys_open("/dev/null", O_WRONLY);
+        const int out = platform::sys_open("/dev/null", O_WRONLY);  // as iconv's output
         const auto step_start = Clock::now();
         double writing = 0;
         TCONVJOB job;

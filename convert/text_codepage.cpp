@@ -40,18 +40,25 @@ int letter_866(std::uint8_t c) {
     return c < 0xE0 ? c % 32 : (c - 0x30) % 32;
 }
 
-// Text is recoded in blocks: letters and ASCII by arithmetic the compiler can vectorise,
-// and a block holding anything else (box drawing, Ё, №...) again through the table.
+// Text is recoded in blocks: letters (Ё, ё and № included) and ASCII by arithmetic the
+// compiler can vectorise, and a block holding anything else (box drawing and the like)
+// again through the character table.
 constexpr std::int32_t kRecodeBlock = 4096;
 
 void recode_866_block(const unsigned char* from, unsigned char* to, std::int32_t n) {
     unsigned char other = 0;
     for (std::int32_t i = 0; i < n; ++i) {
         const unsigned char c = from[i];
-        const unsigned char low_letter = static_cast<unsigned char>(c - 0x80) < 0x30;   // А..п
-        const unsigned char high_letter = static_cast<unsigned char>(c - 0xE0) < 0x10;  // р..я
-        to[i] = static_cast<unsigned char>(c + low_letter * 0x40 + high_letter * 0x10);
-        other |= static_cast<unsigned char>((c >> 7) & ~(low_letter | high_letter));
+        const unsigned char low = static_cast<unsigned char>(c - 0x80) < 0x30;   // А..п
+        const unsigned char high = static_cast<unsigned char>(c - 0xE0) < 0x10;  // р..я
+        const unsigned char yo_upper = c == 0xF0;                                // Ё
+        const unsigned char yo_lower = c == 0xF1;                                // ё
+        const unsigned char number = c == 0xFC;                                  // №
+        // The byte is moved by the distance to its Windows-1251 form (modulo 256).
+        to[i] = static_cast<unsigned char>(c + low * 0x40 + high * 0x10 + yo_upper * (0xA8 - 0xF0) +
+                                           yo_lower * (0xB8 - 0xF1) + number * (0xB9 - 0xFC));
+        other |=
+            static_cast<unsigned char>((c >> 7) & ~(low | high | yo_upper | yo_lower | number));
     }
     if (other != 0) {
         oem_to_ansi(reinterpret_cast<const char*>(from), reinterpret_cast<char*>(to),
