@@ -31,7 +31,6 @@ void add_author_entry(TBOOKDESC& desc, const char* bytes, std::int32_t n) {
         if (*text != '\0') add_author(desc, "", "", text);
         return;
     }
-    if (last_space[1] == '\0') return;  // cannot happen after the trim; kept for safety
     const char* rest = text + HSTR::first_non_space(text);
     const std::int32_t rest_len = static_cast<std::int32_t>(last_space - rest);
     HSTR first, middle;
