@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "batch/directory_scan.h"
+#include "convert/charset.h"
+#include "platform/clock.h"
+#include "tests/batch/scan_test_support.h"
+#include "tests/support/temp_dir.h"
+
+namespace tomeo {
+namespace {
+
+using test::Describe;
+using test::MakeTree;
+using test::W;
+using Lines = std::vector<std::string>;
+
+class ScanTest : public ::testing::Test {
+protected:
+    test::TempDir temp;
+    std::string root = temp.path();
+    TFILELIST list;
+
+    std::int32_t Scan(const std::string& dir, std::uint8_t mode, bool add_parent = true,
+                      const char* pattern = nullptr) {
+        const std::int32_t count =
+            ScanDirectory(list, W(dir).c_str(), mode, add_parent,
+                          pattern != nullptr ? W(pattern).c_str() : nullptr);
+        list.SortFileList();
+        return count;
+    }
+};
+
+TEST_F(ScanTest, ListsBooksOfEveryExtensionCaseAndSubdirectories) {
+    MakeTree(root, {"a.TXT", "b.fb2", "c.Rtf", "d.doc", "E.ZIP", "notes", ".hidden.fb2",
+                    "Книга.fb2", "Alpha/", "beta/", "beta/inner.fb2", "folder.fb2/"});
+    EXPECT_EQ(Scan(root, SCAN_DIRECTORY), 8);
+    EXPECT_EQ(Describe(list, root),
+              (Lines{"[..]", "[Alpha]", "[beta]", "[folder.fb2]", ". .hidden.fb2", ". a.TXT",
+                     ". b.fb2", ". c.Rtf", ". Книга.fb2"}));
+}
+
+TEST_F(ScanTest, LooseBookFieldsComeFromTheFile) {
+    MakeTree(root, {"sub/"});
+    test::WriteFile(root + "sub/book.fb2", std::string(5000, 'x'));
+    const timespec odd_second{1'300'000'001, 987'654'321};
+    const timespec times[2] = {odd_second, odd_second};
+    ASSERT_EQ(utimensat(AT_FDCWD, (root + "sub/book.fb2").c_str(), times, 0), 0);
+
+    Scan(root + "sub/", SCAN_DIRECTORY, false);
+    ASSERT_EQ(list.count(), 1);
+    const TFILEINF& book = list.at(0);
+    EXPECT_STREQ(book.dir.c_str(), (root + "sub/").c_str());
+    EXPECT_STREQ(book.name.c_str(), "book.fb2");
+    EXPECT_EQ(book.kind, KIND_FB2);
+    EXPECT_EQ(book.size, 5000);
+    EXPECT_EQ(book.time, truncate_to_dos_resolution(platform::LocalFileTimeFromUtc(odd_second)));
+    EXPECT_EQ(book.time % (2 * kFileTimeTicksPerSecond), 0u);
+    EXPECT_STREQ(book.zipname.c_str(), "");
+    EXPECT_EQ(book.container, CONTAINER_FILE);
+    EXPECT_EQ(book.zipsize, 0);
+    EXPECT_EQ(book.processed, 0);
+}
+
+TEST_F(ScanTest, PatternsSelectFilesAndDirectoriesAlike) {
+    MakeTree(root, {"one.fb2", "two.FB2", "three.txt", "dir.fb2/", "plain/"});
+    EXPECT_EQ(Scan(root, SCAN_DIRECTORY, true, "*.fb2"), 3);
+    EXPECT_EQ(Describe(list, root), (Lines{"[..]", "[dir.fb2]", ". one.fb2", ". two.FB2"}));
+
+    list.ClearFileList();
+    EXPECT_EQ(Scan(root, SCAN_DIRECTORY, true, "THREE.txt"), 1);
+    list.ClearFileList();
+    EXPECT_EQ(Scan(root, SCAN_DIRECTORY, true, "missing.fb2"), 0);
+    EXPECT_EQ(Describe(list, root), (Lines{"[..]"}));
+    list.ClearFileList();
+    EXPECT_EQ(Scan(root, SCAN_DIRECTORY, true, "plain"), 1);  // a directory counts
+}
+
+TEST_F(ScanTest, DirectoriesOnlyModeNeverAddsParentOrBooks) {
+    MakeTree(root, {"a.fb2", "sub/", "Подкаталог/"});
+    EXPECT_EQ(Scan(root, SCAN_DIRECTORIES), 2);
+    EXPECT_EQ(Describe(list, root), (Lines{"[sub]", "[Подкаталог]"}));
+}
+
+TEST_F(ScanTest, AMissingDirectoryStillGivesTheParentEntry) {
+    EXPECT_EQ(Scan(root + "missing/", SCAN_DIRECTORY), 0);
+    EXPECT_EQ(Describe(list, root), (Lines{"[..]"}));
+    list.ClearFileList();
+    EXPECT_EQ(Scan(root + "missing/", SCAN_DIRECTORY, false), 0);
+    EXPECT_EQ(list.count(), 0);
+}
+
+TEST_F(ScanTest, TreeModeListsTheBooksOfEveryLevel) {
+    MakeTree(root, {"top.fb2", "Авторы/", "Авторы/Толстой/Война и мир.fb2",
+                    "Авторы/Толстой/Детство/Детство.txt", "Авторы/Чехов.rtf", "empty/",
+                    "deep/1/2/3/4/5/6/7/8/9/bottom.txt"});
+    EXPECT_EQ(Scan(root, SCAN_TREE), 1);  // nested entries are not counted
+    EXPECT_EQ(Describe(list, root),
+              (Lines{"[..]", "deep/1/2/3/4/5/6/7/8/9/ bottom.txt", ". top.fb2",
+                     "Авторы/Толстой/ Война и мир.fb2", "Авторы/Толстой/Детство/ Детство.txt",
+                     "Авторы/ Чехов.rtf"}));
+}
+
+TEST_F(ScanTest, TreeModeEntersNoDirectoryTwice) {
+    MakeTree(root, {"top.fb2", "a/", "a/in-a.fb2", "b/", "b/in-b.fb2"});
+    std::filesystem::create_directory_symlink(root, root + "a/loop-to-root");
+    std::filesystem::create_directory_symlink(root + "a", root + "a/loop-to-self");
+    std::filesystem::create_directory_symlink(root + "b", root + "a/second-way-to-b");
+    Scan(root, SCAN_TREE, false);
+    const Lines lines = Describe(list, root);
+    EXPECT_EQ(lines.size(), 3u);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), ". top.fb2"), 1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "a/ in-a.fb2"), 1);
+}
+
+TEST_F(ScanTest, SkipsWhatIsNoRegularFileAndNamesWithoutWindows1251Form) {
+    MakeTree(root, {"good.fb2", "日本.fb2"});
+    ASSERT_EQ(mkfifo((root + "pipe.fb2").c_str(), 0600), 0);
+    std::filesystem::create_symlink(root + "gone", root + "dangling.fb2");
+    std::filesystem::create_symlink(root + "good.fb2", root + "link.fb2");
+    EXPECT_EQ(Scan(root, SCAN_DIRECTORY, false), 2);
+    EXPECT_EQ(Describe(list, root), (Lines{". good.fb2", ". link.fb2"}));
+}
+
+TEST_F(ScanTest, AnEmptyDirectoryStandsForTheDrives) {
+    EXPECT_EQ(ScanDirectory(list, "", SCAN_DIRECTORY, true, nullptr), 0);
+    ASSERT_GE(list.count(), 1);
+    EXPECT_STREQ(list.at(0).name.c_str(), "/");
+    EXPECT_STREQ(list.at(0).zipname.c_str(), "/");
+    EXPECT_EQ(list.at(0).kind, KIND_DRIVE);
+    EXPECT_EQ(list.at(0).container, CONTAINER_FILE);
+    EXPECT_EQ(list.FindFileEntry(kParentName, KIND_NONE, nullptr), -1);
+    for (std::int32_t i = 0; i < list.count(); ++i) EXPECT_EQ(list.at(i).kind, KIND_DRIVE);
+
+    list.ClearFileList();
+    EXPECT_EQ(ScanDirectory(list, "", SCAN_DIRECTORIES, false, nullptr), 0);
+    EXPECT_EQ(list.count(), 0);
+}
+
+TEST_F(ScanTest, AppendsWithoutEmptyingTheList) {
+    MakeTree(root, {"a/x.fb2", "b/y.fb2"});
+    Scan(root + "a/", SCAN_DIRECTORY, false);
+    Scan(root + "b/", SCAN_DIRECTORY, false);
+    EXPECT_EQ(Describe(list, root), (Lines{"a/ x.fb2", "b/ y.fb2"}));
+}
+
+}  // namespace
+}  // namespace tomeo
