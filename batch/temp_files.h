@@ -34,7 +34,7 @@ class TFILEDELLIST {
   private:
     struct TempFile {
         WSTR path;
-        platform::FileIdentity identity;
+        platform::FileStamp stamp;
         bool known = false;  // the path named a regular file when it was recorded
     };
     OwningList<TempFile> files_;

@@ -89,14 +89,24 @@ bool IsDirectory(const char* path);
 // name exists already.
 bool MakeDirectory(const char* path);
 
+// One particular file as it is now: its identity, size and the time of its last status
+// change. Inode numbers are reused once a file is deleted; size and change time tell a
+// new file under an old number apart.
+struct FileStamp {
+    FileIdentity identity;
+    std::int64_t size = 0;
+    std::int64_t change_time = 0;  // nanoseconds
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
 // What the path itself names (a symbolic link is not followed).
 enum class NameState {
     Missing,      // nothing at all, not even a dangling link
-    RegularFile,  // a regular file; its identity is filled in
+    RegularFile,  // a regular file; its stamp is filled in
     Other,        // a directory, a link, a device...
     Unknown,      // it could not be examined
 };
-NameState ExamineName(const char* path, FileIdentity& identity);
+NameState ExamineName(const char* path, FileStamp& stamp);
 
 // Deletes the file the path names (never a directory).
 bool RemoveFile(const char* path);

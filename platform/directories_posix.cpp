@@ -196,13 +196,16 @@ bool MakeDirectory(const char* path) {
     return sys_mkdir(ToSystem(path).c_str(), 0777) == 0;
 }
 
-NameState ExamineName(const char* path, FileIdentity& identity) {
+NameState ExamineName(const char* path, FileStamp& stamp) {
     struct stat st {};
     if (sys_lstat(ToSystem(path).c_str(), &st) != 0) {
         return errno == ENOENT || errno == ENOTDIR ? NameState::Missing : NameState::Unknown;
     }
     if (!S_ISREG(st.st_mode)) return NameState::Other;
-    identity = IdentityOf(st);
+    stamp.identity = IdentityOf(st);
+    stamp.size = st.st_size;
+    stamp.change_time =
+        static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
     return NameState::RegularFile;
 }
 

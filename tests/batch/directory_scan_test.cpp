@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -19,16 +19,15 @@ using test::W;
 using Lines = std::vector<std::string>;
 
 class ScanTest : public ::testing::Test {
-protected:
+  protected:
     test::TempDir temp;
     std::string root = temp.path();
     TFILELIST list;
 
     std::int32_t Scan(const std::string& dir, std::uint8_t mode, bool add_parent = true,
                       const char* pattern = nullptr) {
-        const std::int32_t count =
-            ScanDirectory(list, W(dir).c_str(), mode, add_parent,
-                          pattern != nullptr ? W(pattern).c_str() : nullptr);
+        const std::int32_t count = ScanDirectory(list, W(dir).c_str(), mode, add_parent,
+                                                 pattern != nullptr ? W(pattern).c_str() : nullptr);
         list.SortFileList();
         return count;
     }
@@ -133,7 +132,8 @@ TEST_F(ScanTest, AnEmptyDirectoryStandsForTheDrives) {
     EXPECT_EQ(list.at(0).kind, KIND_DRIVE);
     EXPECT_EQ(list.at(0).container, CONTAINER_FILE);
     EXPECT_EQ(list.FindFileEntry(kParentName, KIND_NONE, nullptr), -1);
-    for (std::int32_t i = 0; i < list.count(); ++i) EXPECT_EQ(list.at(i).kind, KIND_DRIVE);
+    for (std::int32_t i = 0; i < list.count(); ++i)
+        EXPECT_EQ(list.at(i).kind, KIND_DRIVE);
 
     list.ClearFileList();
     EXPECT_EQ(ScanDirectory(list, "", SCAN_DIRECTORIES, false, nullptr), 0);

@@ -34,7 +34,8 @@ FileEntryFields Directory(const char* name) {
 
 std::vector<std::string> Names(const TFILELIST& list) {
     std::vector<std::string> names;
-    for (std::int32_t i = 0; i < list.count(); ++i) names.push_back(cp1251_to_utf8(list.at(i).name.c_str()));
+    for (std::int32_t i = 0; i < list.count(); ++i)
+        names.push_back(cp1251_to_utf8(list.at(i).name.c_str()));
     return names;
 }
 
@@ -120,9 +121,9 @@ TEST(FileList, SortPutsDirectoriesFirstAndOrdersNamesIgnoringCase) {
     list.AddFileEntry(Book(W("Елена.fb2").c_str()));
     list.AddFileEntry(Book("10.fb2"));
     list.SortFileList();
-    EXPECT_EQ(Names(list), (std::vector<std::string>{"..", " spaced", "Alpha", "beta", "/", "10.fb2",
-                                                     "A.txt", "b.fb2", "Елена.fb2", "ёлка.rtf",
-                                                     "Яков.txt"}));
+    EXPECT_EQ(Names(list),
+              (std::vector<std::string>{"..", " spaced", "Alpha", "beta", "/", "10.fb2", "A.txt",
+                                        "b.fb2", "Елена.fb2", "ёлка.rtf", "Яков.txt"}));
 }
 
 }  // namespace

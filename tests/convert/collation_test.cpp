@@ -16,7 +16,9 @@ std::string W(const char* utf8) {
     return out;
 }
 
-int Sign(int v) { return (v > 0) - (v < 0); }
+int Sign(int v) {
+    return (v > 0) - (v < 0);
+}
 
 TEST(Collation, OrdersAsARussianReaderExpects) {
     struct Case {
@@ -26,13 +28,13 @@ TEST(Collation, OrdersAsARussianReaderExpects) {
     };
     const Case cases[] = {
         {"abc", "ABC", 1},  // equal but for case: ordered by bytes, never 0
-        {"abc", "abd", -1},       {"ABD", "abc", 1},        {"a", "ab", -1},
-        {"", "a", -1},            {"9", "a", -1},           {"z", "а", -1},  // Latin first
-        {"-x", "0", -1},          // punctuation before digits
-        {"Ёж", "ель", 1},         {"ёж", "жук", -1},        {"еж", "ёж", -1},
-        {"Яблоко", "арбуз", 1},   {"Борис", "анна", 1},    {"ъ", "ы", -1},
-        {"ґанок", "гусь", 1},    {"ґ", "д", -1},           {"і", "й", -1},
-        {"Чехов", "чехов", -1},   {"ЧЕХОВ", "Чехова", -1},
+        {"abc", "abd", -1},     {"ABD", "abc", 1},       {"a", "ab", -1},
+        {"", "a", -1},          {"9", "a", -1},          {"z", "а", -1},  // Latin first
+        {"-x", "0", -1},  // punctuation before digits
+        {"Ёж", "ель", 1},       {"ёж", "жук", -1},       {"еж", "ёж", -1},
+        {"Яблоко", "арбуз", 1}, {"Борис", "анна", 1},    {"ъ", "ы", -1},
+        {"ґанок", "гусь", 1},   {"ґ", "д", -1},          {"і", "й", -1},
+        {"Чехов", "чехов", -1}, {"ЧЕХОВ", "Чехова", -1},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Sign(collate_ignoring_case(W(c.a).c_str(), W(c.b).c_str())), c.expected)
@@ -48,10 +50,12 @@ TEST(Collation, SortsTheAlphabet) {
                               "к", "л", "м", "н", "о", "п", "р", "с", "т", "у", "ф",
                               "х", "ц", "ч", "ш", "щ", "ъ", "ы", "ь", "э", "ю", "я"};
     std::vector<std::string> letters;
-    for (const char* l : alphabet) letters.push_back(W(l));
+    for (const char* l : alphabet)
+        letters.push_back(W(l));
     std::vector<std::string> shuffled(letters.rbegin(), letters.rend());
     for (std::size_t i = 0; i < shuffled.size(); i += 2) {
-        for (char& c : shuffled[i]) c = char_upper(c);
+        for (char& c : shuffled[i])
+            c = char_upper(c);
     }
     std::sort(shuffled.begin(), shuffled.end(), [](const std::string& a, const std::string& b) {
         return collate_ignoring_case(a.c_str(), b.c_str()) < 0;

@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,16 +28,14 @@ TEST(MatchesPattern, WildcardsIgnoringCase) {
         bool matches;
     };
     const Case cases[] = {
-        {"book.fb2", "*.*", true},       {"README", "*.*", true},   {".hidden", "*.*", true},
-        {"book.fb2", "*.FB2", true},     {"book.fb2", "*.fb", false},
-        {"book.fb2", "b??k.*", true},    {"bk.fb2", "b??k.*", false},
-        {"book", "book.*", true},        {"book.fb2", "*.fb2.*", true},
-        {"book.fb2", "*", true},         {"book.fb2", "", false},
-        {"book.fb2", "book.fb2", true},  {"book.fb2", "book.fb", false},
-        {"abcabcabd", "*abd", true},     {"abcabcabd", "a*c*d", true},
-        {"abcabcabd", "a*c*e", false},   {"a", "a**", true},        {"", "*", true},
-        {"Книга.FB2", "к*.fb2", true},   {"Ёж.txt", "ёЖ.TXT", true},
-        {"еж.txt", "ёж.txt", false},     {"x.zip", "?.zip", true},  {"xy.zip", "?.zip", false},
+        {"book.fb2", "*.*", true},      {"README", "*.*", true},     {".hidden", "*.*", true},
+        {"book.fb2", "*.FB2", true},    {"book.fb2", "*.fb", false}, {"book.fb2", "b??k.*", true},
+        {"bk.fb2", "b??k.*", false},    {"book", "book.*", true},    {"book.fb2", "*.fb2.*", true},
+        {"book.fb2", "*", true},        {"book.fb2", "", false},     {"book.fb2", "book.fb2", true},
+        {"book.fb2", "book.fb", false}, {"abcabcabd", "*abd", true}, {"abcabcabd", "a*c*d", true},
+        {"abcabcabd", "a*c*e", false},  {"a", "a**", true},          {"", "*", true},
+        {"Книга.FB2", "к*.fb2", true},  {"Ёж.txt", "ёЖ.TXT", true},  {"еж.txt", "ёж.txt", false},
+        {"x.zip", "?.zip", true},       {"xy.zip", "?.zip", false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(MatchesPattern(W(c.name).c_str(), W(c.pattern).c_str()), c.matches)
@@ -48,7 +46,8 @@ TEST(MatchesPattern, WildcardsIgnoringCase) {
 TEST(MatchesPattern, LongStarRunsStayFast) {
     const std::string name(5000, 'a');
     std::string pattern;
-    for (int i = 0; i < 200; ++i) pattern += "*a";
+    for (int i = 0; i < 200; ++i)
+        pattern += "*a";
     pattern += "b";
     EXPECT_FALSE(MatchesPattern(name.c_str(), pattern.c_str()));
 }
@@ -78,7 +77,7 @@ TEST(ListDrives, StartsWithTheRoot) {
 }
 
 class DirectorySearchTest : public ::testing::Test {
-protected:
+  protected:
     test::TempDir dir;
 
     // Every entry the search gives for the pattern: name -> is a directory.
@@ -87,7 +86,8 @@ protected:
         DirectorySearch search;
         EXPECT_TRUE(search.Open(W(dir.path().c_str()).c_str()));
         DirectoryEntry entry;
-        while (search.Next(pattern, entry)) found[cp1251_to_utf8(entry.name.c_str())] = entry.is_directory;
+        while (search.Next(pattern, entry))
+            found[cp1251_to_utf8(entry.name.c_str())] = entry.is_directory;
         return found;
     }
 };
@@ -103,9 +103,9 @@ TEST_F(DirectorySearchTest, GivesFilesDirectoriesAndLinksButNothingElse) {
     std::filesystem::create_symlink(dir / "missing", dir / "dangling.txt");
     ASSERT_EQ(mkfifo((dir / "pipe.txt").c_str(), 0600), 0);
 
-    const std::map<std::string, bool> expected = {
-        {"a.txt", false},        {".hidden.fb2", false}, {"Книга.FB2", false},
-        {"sub", true},           {"link-to-sub", true},  {"link-to-a.txt", false}};
+    const std::map<std::string, bool> expected = {{"a.txt", false},      {".hidden.fb2", false},
+                                                  {"Книга.FB2", false},  {"sub", true},
+                                                  {"link-to-sub", true}, {"link-to-a.txt", false}};
     EXPECT_EQ(Search("*.*"), expected);
 
     const std::map<std::string, bool> fb2 = {{".hidden.fb2", false}, {"Книга.FB2", false}};
@@ -165,7 +165,7 @@ TEST(Directories, ExamineNameNeverFollowsLinks) {
     test::TempDir dir;
     test::WriteFile(dir / "file", "x");
     std::filesystem::create_symlink(dir / "file", dir / "link");
-    FileIdentity file, other;
+    FileStamp file, other;
     EXPECT_EQ(ExamineName((dir / "file").c_str(), file), NameState::RegularFile);
     EXPECT_EQ(ExamineName((dir / "link").c_str(), other), NameState::Other);
     EXPECT_EQ(ExamineName(dir.path().c_str(), other), NameState::Other);

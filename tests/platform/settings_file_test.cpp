@@ -60,10 +60,14 @@ TEST(ParseIniSection, ReadsOnlyItsSection) {
 
 TEST(FormatIniSection, RoundTripsEveryWritableValue) {
     const IniSection values = {
-        {"plain", "value"},          {"empty", ""},
-        {"cyrillic", W("Книги Ёж")}, {"spaces", "  both sides "},
-        {"quoted", "\"in quotes\""}, {"quote_start", "\"x"},
-        {"quote_end", "x\""},        {"equals", "a=b;c#d"},
+        {"plain", "value"},
+        {"empty", ""},
+        {"cyrillic", W("Книги Ёж")},
+        {"spaces", "  both sides "},
+        {"quoted", "\"in quotes\""},
+        {"quote_start", "\"x"},
+        {"quote_end", "x\""},
+        {"equals", "a=b;c#d"},
         {"tab", "\tx"},
     };
     const std::string text = FormatIniSection("Tomeo", values);
@@ -82,7 +86,7 @@ TEST(FormatIniSection, LeavesOutValuesWithLineBreaks) {
 }
 
 class FailOne : public SysCallHook {
-public:
+  public:
     explicit FailOne(SysOp op) : op_(op) {}
     bool ShouldFail(SysOp op, int& error_number) override {
         if (op != op_) return false;
@@ -90,7 +94,7 @@ public:
         return true;
     }
 
-private:
+  private:
     SysOp op_;
 };
 
