@@ -1,7 +1,6 @@
 #include "convert/charset.h"
 
 #include <cstring>
-#include <vector>
 
 namespace tomeo {
 namespace {
@@ -120,17 +119,9 @@ Utf8Char read_utf8(std::string_view text, std::size_t i) {
 }  // namespace
 
 bool utf8_to_1251(char* text) {
-    const std::string_view view(text);
-    std::string scratch;
-    scratch.reserve(view.size());
-    for (std::size_t i = 0; i < view.size();) {
-        const Utf8Char c = read_utf8(view, i);
-        std::uint8_t byte = 0;
-        if (c.length == 0 || !utf8_key_to_1251(c.key, byte)) return false;
-        scratch += static_cast<char>(byte);
-        i += c.length;
-    }
-    std::memcpy(text, scratch.c_str(), scratch.size() + 1);
+    std::string converted;
+    if (!utf8_to_cp1251(text, converted)) return false;
+    std::memcpy(text, converted.c_str(), converted.size() + 1);
     return true;
 }
 
