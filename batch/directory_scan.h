@@ -34,13 +34,13 @@ std::int32_t ScanDirectory(TFILELIST& list, const char* dir, std::uint8_t mode, 
 // ScanDirectory over several directories with one memory of the directories entered in
 // SCAN_TREE, so that a directory reached twice (through a link) is listed once.
 class DirectoryScanner {
-  public:
+public:
     // Counts dir as entered already (the directory whose subdirectories are scanned).
     void MarkEntered(const char* dir);
     std::int32_t Scan(TFILELIST& list, const char* dir, std::uint8_t mode, bool add_parent,
                       const char* pattern);
 
-  private:
+private:
     std::int32_t ScanOne(TFILELIST& list, const char* dir, std::uint8_t mode, const char* pattern,
                          std::vector<WSTR>& subdirectories);
 

@@ -79,7 +79,7 @@ struct FileEntryFields {
 FileEntryFields FieldsOf(const TFILEINF& entry);
 
 class TFILELIST {
-  public:
+public:
     std::int32_t count() const { return entries_.count(); }
     // Index checked: WLISTError when out of range.
     const TFILEINF& at(std::int32_t index) const;
@@ -107,7 +107,7 @@ class TFILELIST {
     // LIST_MODE_DIRECTORY or LIST_MODE_TREE.
     std::uint8_t mode = LIST_MODE_DIRECTORY;
 
-  private:
+private:
     OwningList<TFILEINF> entries_;
 };
 

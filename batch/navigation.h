@@ -13,7 +13,7 @@ namespace tomeo {
 
 // What the window does for the list.
 class FileListView {
-  public:
+public:
     virtual ~FileListView() = default;
     // Draws every row anew from the list.
     virtual void Redraw(const TFILELIST& list) = 0;
@@ -25,7 +25,7 @@ class FileListView {
 
 // The view of a run without a window.
 class NoFileListView : public FileListView {
-  public:
+public:
     void Redraw(const TFILELIST&) override {}
     void Select(std::int32_t) override {}
     void OpenBook(std::int32_t) override {}

@@ -11,7 +11,7 @@
 namespace tomeo {
 
 class TFILEDELLIST {
-  public:
+public:
     TFILEDELLIST() = default;
     TFILEDELLIST(const TFILEDELLIST&) = delete;
     TFILEDELLIST& operator=(const TFILEDELLIST&) = delete;
@@ -31,7 +31,7 @@ class TFILEDELLIST {
     std::int32_t count() const { return files_.count(); }
     const char* path(std::int32_t index) const { return files_[index].path.c_str(); }
 
-  private:
+private:
     struct TempFile {
         WSTR path;
         platform::FileStamp stamp;

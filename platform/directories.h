@@ -46,7 +46,7 @@ struct DirectoryEntry {
 // file (devices, pipes, sockets, dangling links). Symbolic links count as what they
 // point to.
 class DirectorySearch {
-  public:
+public:
     DirectorySearch() = default;
     DirectorySearch(const DirectorySearch&) = delete;
     DirectorySearch& operator=(const DirectorySearch&) = delete;
@@ -62,7 +62,7 @@ class DirectorySearch {
     // Size and time of the entry Next gave last. False when it vanished meanwhile.
     bool ReadDetails(DirectoryEntry& entry);
 
-  private:
+private:
     void Close();
     bool StatEntry(const char* os_name);
 

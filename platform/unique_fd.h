@@ -9,7 +9,7 @@
 namespace tomeo::platform {
 
 class UniqueFd {
-  public:
+public:
     UniqueFd() = default;
     explicit UniqueFd(int fd) : fd_(fd) {}
     UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
@@ -29,7 +29,7 @@ class UniqueFd {
     // Closes now and gives the result of the close (0 when nothing was open).
     int close();
 
-  private:
+private:
     void reset() noexcept { (void)close(); }
 
     int fd_ = -1;

@@ -19,7 +19,7 @@ using test::W;
 using Lines = std::vector<std::string>;
 
 class ScanTest : public ::testing::Test {
-  protected:
+protected:
     test::TempDir temp;
     std::string root = temp.path();
     TFILELIST list;

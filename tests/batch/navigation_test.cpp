@@ -17,7 +17,7 @@ using Lines = std::vector<std::string>;
 
 // Remembers what the navigation asked of the window.
 class RecordingView : public FileListView {
-  public:
+public:
     void Redraw(const TFILELIST& list) override {
         ++redraws;
         rows = list.count();
@@ -32,7 +32,7 @@ class RecordingView : public FileListView {
 };
 
 class NavigationTest : public ::testing::Test {
-  protected:
+protected:
     test::TempDir temp;
     std::string root = temp.path();
     TFILELIST list;

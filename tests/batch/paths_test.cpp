@@ -66,7 +66,7 @@ TEST(CreateDirectoryPath, FailsWhereAFileStandsOrTheNameIsEmpty) {
 }
 
 class FailNthMkdir : public platform::SysCallHook {
-  public:
+public:
     explicit FailNthMkdir(int n) : n_(n) {}
     bool ShouldFail(platform::SysOp op, int& error_number) override {
         if (op != platform::SysOp::Mkdir || ++seen_ != n_) return false;
@@ -74,7 +74,7 @@ class FailNthMkdir : public platform::SysCallHook {
         return true;
     }
 
-  private:
+private:
     int n_;
     int seen_ = 0;
 };

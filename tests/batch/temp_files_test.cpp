@@ -11,7 +11,7 @@ namespace tomeo {
 namespace {
 
 class FailUnlinks : public platform::SysCallHook {
-  public:
+public:
     bool ShouldFail(platform::SysOp op, int& error_number) override {
         if (op != platform::SysOp::Unlink) return false;
         error_number = EBUSY;

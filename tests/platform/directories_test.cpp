@@ -77,7 +77,7 @@ TEST(ListDrives, StartsWithTheRoot) {
 }
 
 class DirectorySearchTest : public ::testing::Test {
-  protected:
+protected:
     test::TempDir dir;
 
     // Every entry the search gives for the pattern: name -> is a directory.

@@ -86,7 +86,7 @@ TEST(FormatIniSection, LeavesOutValuesWithLineBreaks) {
 }
 
 class FailOne : public SysCallHook {
-  public:
+public:
     explicit FailOne(SysOp op) : op_(op) {}
     bool ShouldFail(SysOp op, int& error_number) override {
         if (op != op_) return false;
@@ -94,7 +94,7 @@ class FailOne : public SysCallHook {
         return true;
     }
 
-  private:
+private:
     SysOp op_;
 };
 
