@@ -2,15 +2,12 @@
 
 #include "batch/file_list.h"
 #include "convert/charset.h"
+#include "tests/support/cp1251_text.h"
 
 namespace tomeo {
 namespace {
 
-std::string W(const char* utf8) {
-    std::string out;
-    EXPECT_TRUE(utf8_to_cp1251(utf8, out)) << utf8;
-    return out;
-}
+using test::W;
 
 FileEntryFields Book(const char* name, std::uint8_t kind = KIND_FB2, const char* zipname = "") {
     FileEntryFields f;

@@ -41,10 +41,4 @@ std::vector<std::string> Describe(const TFILELIST& list, const std::string& root
     return lines;
 }
 
-std::string W(const std::string& utf8) {
-    std::string out;
-    EXPECT_TRUE(utf8_to_cp1251(utf8, out)) << utf8;
-    return out;
-}
-
 }  // namespace tomeo::test

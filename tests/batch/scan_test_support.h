@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "batch/file_list.h"
+#include "tests/support/cp1251_text.h"
 
 namespace tomeo::test {
 
@@ -15,8 +16,5 @@ void MakeTree(const std::string& root, const std::vector<std::string>& paths);
 // One line per entry, UTF-8: "dir/ name" for books (dir relative to root, "." for root
 // itself), "[name]" for directories, "<name>" for drives; zipped books add " in zipname".
 std::vector<std::string> Describe(const TFILELIST& list, const std::string& root);
-
-// The Windows-1251 form of a UTF-8 text.
-std::string W(const std::string& utf8);
 
 }  // namespace tomeo::test

@@ -5,16 +5,13 @@
 #include <vector>
 
 #include "convert/charset.h"
+#include "tests/support/cp1251_text.h"
 #include "convert/collation.h"
 
 namespace tomeo {
 namespace {
 
-std::string W(const char* utf8) {
-    std::string out;
-    EXPECT_TRUE(utf8_to_cp1251(utf8, out)) << utf8;
-    return out;
-}
+using test::W;
 
 int Sign(int v) {
     return (v > 0) - (v < 0);

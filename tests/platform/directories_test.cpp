@@ -8,6 +8,7 @@
 #include <string>
 
 #include "convert/charset.h"
+#include "tests/support/cp1251_text.h"
 #include "platform/clock.h"
 #include "platform/directories.h"
 #include "tests/support/temp_dir.h"
@@ -15,11 +16,7 @@
 namespace tomeo::platform {
 namespace {
 
-std::string W(const char* utf8) {
-    std::string out;
-    EXPECT_TRUE(utf8_to_cp1251(utf8, out)) << utf8;
-    return out;
-}
+using test::W;
 
 TEST(MatchesPattern, WildcardsIgnoringCase) {
     struct Case {

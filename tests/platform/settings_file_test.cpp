@@ -5,6 +5,7 @@
 #include <string>
 
 #include "convert/charset.h"
+#include "tests/support/cp1251_text.h"
 #include "platform/settings_file.h"
 #include "platform/syscalls.h"
 #include "tests/support/temp_dir.h"
@@ -12,11 +13,7 @@
 namespace tomeo::platform {
 namespace {
 
-std::string W(const char* utf8) {
-    std::string out;
-    EXPECT_TRUE(utf8_to_cp1251(utf8, out)) << utf8;
-    return out;
-}
+using test::W;
 
 std::string Value(const IniSection& values, const char* key) {
     const std::string* v = FindIniValue(values, key);
