@@ -31,6 +31,10 @@ SysCallHook* SetSysCallHook(SysCallHook* hook);
 int sys_open(const char* path, int flags, mode_t mode = 0);
 ssize_t sys_read(int fd, void* buffer, std::size_t count);
 ssize_t sys_write(int fd, const void* buffer, std::size_t count);
+// Positional reads and writes (the file offset is neither used nor moved); counted as
+// Read and Write by the hook.
+ssize_t sys_pread(int fd, void* buffer, std::size_t count, off_t offset);
+ssize_t sys_pwrite(int fd, const void* buffer, std::size_t count, off_t offset);
 off_t sys_lseek(int fd, off_t offset, int whence);
 int sys_close(int fd);
 int sys_fsync(int fd);

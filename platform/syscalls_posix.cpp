@@ -53,6 +53,22 @@ ssize_t sys_write(int fd, const void* buffer, std::size_t count) {
     return n;
 }
 
+ssize_t sys_pread(int fd, void* buffer, std::size_t count, off_t offset) {
+    if (injected(SysOp::Read)) return -1;
+    ssize_t n;
+    do n = ::pread(fd, buffer, count, offset);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
+ssize_t sys_pwrite(int fd, const void* buffer, std::size_t count, off_t offset) {
+    if (injected(SysOp::Write)) return -1;
+    ssize_t n;
+    do n = ::pwrite(fd, buffer, count, offset);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
 off_t sys_lseek(int fd, off_t offset, int whence) {
     if (injected(SysOp::Seek)) return -1;
     return ::lseek(fd, offset, whence);
