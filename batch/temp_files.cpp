@@ -1,5 +1,7 @@
 #include "batch/temp_files.h"
 
+#include "platform/files.h"
+
 namespace tomeo {
 
 TFILEDELLIST::~TFILEDELLIST() {

@@ -108,7 +108,4 @@ enum class NameState {
 };
 NameState ExamineName(const char* path, FileStamp& stamp);
 
-// Deletes the file the path names (never a directory).
-bool RemoveFile(const char* path);
-
 }  // namespace tomeo::platform

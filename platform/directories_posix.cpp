@@ -8,8 +8,8 @@
 #include "convert/charset.h"
 #include "platform/clock.h"
 #include "platform/directories.h"
+#include "platform/files.h"
 #include "platform/syscalls.h"
-#include "platform/unique_fd.h"
 
 namespace tomeo::platform {
 namespace {
@@ -48,8 +48,11 @@ bool MatchesWildcards(const char* name, const char* name_end, const char* patter
     return pattern == pattern_end;
 }
 
-std::string ToSystem(const char* text) {
-    return cp1251_to_utf8(text);
+// The name on disk; empty, which names nothing, when the path cannot name a file.
+std::string ToDisk(const char* path) {
+    std::string disk;
+    if (!PathToDisk(path, disk)) disk.clear();
+    return disk;
 }
 
 // Undoes the octal escapes (\040 for a space and the like) of a mounts table field.
@@ -104,7 +107,7 @@ void DirectorySearch::Close() {
 
 bool DirectorySearch::Open(const char* directory) {
     Close();
-    dir_ = sys_opendir(ToSystem(directory).c_str());
+    dir_ = sys_opendir(ToDisk(directory).c_str());
     if (dir_ == nullptr) return false;
     struct stat st {};
     if (sys_fstat(dirfd(dir_), &st) != 0) {
@@ -124,7 +127,7 @@ bool DirectorySearch::Next(const char* pattern, DirectoryEntry& entry) {
     if (dir_ == nullptr) return false;
     while (const dirent* d = sys_readdir(dir_)) {
         if (IsDotOrDotDot(d->d_name)) continue;
-        if (!utf8_to_cp1251(d->d_name, name_1251_)) continue;  // no Windows-1251 form
+        if (!PathFromDisk(d->d_name, name_1251_)) continue;  // no Windows-1251 form
         if (!MatchesPattern(name_1251_.c_str(), pattern)) continue;
 
         have_stat_ = false;
@@ -181,7 +184,7 @@ std::vector<WSTR> ListDrives() {
     if (!ReadWholeFile("/proc/self/mounts", 1 << 20, table)) return drives;
     std::string name;
     for (const std::string& point : RemovableMountPoints(table)) {
-        if (!utf8_to_cp1251(point, name)) continue;
+        if (!PathFromDisk(point, name)) continue;
         drives.emplace_back().assign(name.c_str(), static_cast<std::int32_t>(name.size()));
     }
     return drives;
@@ -189,16 +192,16 @@ std::vector<WSTR> ListDrives() {
 
 bool IsDirectory(const char* path) {
     struct stat st {};
-    return sys_stat(ToSystem(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return sys_stat(ToDisk(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool MakeDirectory(const char* path) {
-    return sys_mkdir(ToSystem(path).c_str(), 0777) == 0;
+    return sys_mkdir(ToDisk(path).c_str(), 0777) == 0;
 }
 
 NameState ExamineName(const char* path, FileStamp& stamp) {
     struct stat st {};
-    if (sys_lstat(ToSystem(path).c_str(), &st) != 0) {
+    if (sys_lstat(ToDisk(path).c_str(), &st) != 0) {
         return errno == ENOENT || errno == ENOTDIR ? NameState::Missing : NameState::Unknown;
     }
     if (!S_ISREG(st.st_mode)) return NameState::Other;
@@ -207,10 +210,6 @@ NameState ExamineName(const char* path, FileStamp& stamp) {
     stamp.change_time =
         static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
     return NameState::RegularFile;
-}
-
-bool RemoveFile(const char* path) {
-    return sys_unlink(ToSystem(path).c_str()) == 0;
 }
 
 }  // namespace tomeo::platform

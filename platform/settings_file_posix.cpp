@@ -1,18 +1,16 @@
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "convert/charset.h"
 #include "platform/settings_file.h"
-#include "platform/syscalls.h"
-#include "platform/unique_fd.h"
+#include "platform/files.h"
 
 namespace tomeo::platform {
 namespace {
 
 // Settings files are a few hundred bytes; anything far larger is not ours.
-constexpr std::size_t kMaxFileSize = 1 << 20;
+constexpr std::int64_t kMaxSettingsSize = 1 << 20;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -42,21 +40,6 @@ bool NeedsQuotes(std::string_view value) {
     if (value.empty()) return false;
     const auto special = [](char c) { return IsBlank(c) || c == '"'; };
     return special(value.front()) || special(value.back());
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = sys_write(fd, bytes.data(), bytes.size());
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-// Flushes a directory, so that a rename inside it survives a power cut.
-bool SyncDirectory(const std::string& directory) {
-    UniqueFd fd(sys_open(directory.c_str(), O_RDONLY | O_DIRECTORY));
-    return fd.is_open() && sys_fsync(fd.get()) == 0 && fd.close() == 0;
 }
 
 }  // namespace
@@ -122,31 +105,31 @@ const std::string* FindIniValue(const IniSection& values, std::string_view key) 
 
 IniSection ReadIniFile(const char* path, std::string_view section) {
     std::string bytes;
-    if (!ReadWholeFile(cp1251_to_utf8(path).c_str(), kMaxFileSize, bytes)) return {};
+    if (!ReadWholeFile(path, kMaxSettingsSize, bytes)) return {};
     return ParseIniSection(bytes, section);
 }
 
 bool WriteIniFile(const char* path, std::string_view section, const IniSection& values) {
-    const std::string target = cp1251_to_utf8(path);
-    const std::size_t slash = target.rfind('/');
-    const std::string directory = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    // Unique per process, so that two programs saving at once never share one.
-    const std::string temporary = target + "." + std::to_string(getpid()) + ".tmp";
-
     const std::string text = FormatIniSection(section, values);
-    UniqueFd fd(sys_open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666));
-    if (!fd.is_open() && errno == EEXIST) {
+    std::string directory = path;
+    directory.resize(directory.rfind('/') + 1);  // empty without a separator: the working one
+    // Unique per process, so that two programs saving at once never share one.
+    const std::string temporary = std::string(path) + "." + std::to_string(getpid()) + ".tmp";
+
+    File file = File::create(temporary.c_str(), CreateMode::New, 0);
+    if (!file.is_open() && errno == EEXIST) {
         // Left by a crashed program that had our process number: no one writes it now.
-        sys_unlink(temporary.c_str());
-        fd = UniqueFd(sys_open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666));
+        RemoveFile(temporary.c_str());
+        file = File::create(temporary.c_str(), CreateMode::New, 0);
     }
-    if (!fd.is_open()) return false;
-    const bool written = WriteAll(fd.get(), text) && sys_fsync(fd.get()) == 0 && fd.close() == 0;
-    if (!written || sys_rename(temporary.c_str(), target.c_str()) != 0) {
-        sys_unlink(temporary.c_str());
+    if (!file.is_open()) return false;
+    const auto size = static_cast<std::int64_t>(text.size());
+    const bool written = file.write_at(text.data(), size, 0) == size && file.flush() && file.close();
+    if (!written || !ReplaceFile(temporary.c_str(), path)) {
+        RemoveFile(temporary.c_str());
         return false;
     }
-    return SyncDirectory(directory);
+    return FlushDirectory(directory.c_str());
 }
 
 }  // namespace tomeo::platform
