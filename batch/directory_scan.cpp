@@ -5,30 +5,41 @@
 
 #include "core/filetime.h"
 #include "platform/path_separator.h"
+#include "zip/file_stream.h"
 
 namespace tomeo {
 namespace {
 
 constexpr const char* kEveryName = "*.*";
 
-// The extension of a file name, its dot included; empty when it has none.
-const char* ExtensionOf(const char* name) {
-    const char* dot = std::strrchr(name, '.');
-    return dot != nullptr ? dot : name + std::strlen(name);
-}
-
 // Sizes are kept as signed 32-bit numbers: the low 32 bits of the real one.
 std::int32_t LowBits(std::int64_t size) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(size));
 }
 
-// Lists the member of the archive dir + name when it is a book; false when the file is
-// no archive of the accepted shape (one member, deflated).
-bool ListZipArchive(TFILELIST& list, const char* dir, const char* name) {
-    (void)list;
-    (void)dir;
-    (void)name;
-    return false;
+// Opens the archive dir + name to list its member when that is a book. False when the
+// file is no archive of the accepted shape (one member, deflated).
+bool ListZipArchive(TFILELIST& list, const char* dir, const char* name, WSTR& path) {
+    path.assign(dir);
+    path.append(name);
+    FileStreamPtr archive = stream_open(path.c_str(), "r");
+    if (archive == nullptr) return false;
+    if (const std::uint8_t kind = BookKindOf(path_ext(archive->name.c_str())); kind != KIND_NONE) {
+        FileEntryFields fields;
+        fields.dir = dir;
+        fields.name = archive->name.c_str();
+        fields.kind = kind;
+        fields.size = archive->member_size;
+        fields.time = archive->mtime;
+        fields.zipname = name;
+        fields.container = CONTAINER_ZIP;
+        fields.zipsize = archive->size;
+        list.AddFileEntry(fields);
+    }
+    // The close records sizes and times for the pipeline; a listing keeps them to itself.
+    TCLOSEINFO unused;
+    stream_close(std::move(archive), unused);
+    return true;
 }
 
 void AddDrives(TFILELIST& list) {
@@ -87,6 +98,7 @@ std::int32_t DirectoryScanner::ScanOne(TFILELIST& list, const char* dir, std::ui
 
     std::int32_t count = 0;
     platform::DirectoryEntry found;
+    WSTR archive_path;
     while (search.Next(pattern, found)) {
         const char* name = found.name.c_str();
         if (found.is_directory) {
@@ -106,7 +118,7 @@ std::int32_t DirectoryScanner::ScanOne(TFILELIST& list, const char* dir, std::ui
         }
         if (mode == SCAN_DIRECTORIES) continue;
 
-        const char* extension = ExtensionOf(name);
+        const char* extension = path_ext(name);
         if (const std::uint8_t kind = BookKindOf(extension); kind != KIND_NONE) {
             if (!search.ReadDetails(found)) continue;  // gone meanwhile
             FileEntryFields fields;
@@ -119,7 +131,7 @@ std::int32_t DirectoryScanner::ScanOne(TFILELIST& list, const char* dir, std::ui
             ++count;
         } else if (std::strcmp(extension, ".zip") == 0) {
             // Only this exact spelling: files ending in .ZIP or .Zip are left alone.
-            if (ListZipArchive(list, dir, name)) ++count;
+            if (ListZipArchive(list, dir, name, archive_path)) ++count;
         }
     }
     return count;

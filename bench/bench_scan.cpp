@@ -64,7 +64,8 @@ void MakeFolders(const std::filesystem::path& loose, const std::filesystem::path
 
 double RunShell(const std::string& command) {
     return BestSeconds(3, [&] {
-        if (std::system(command.c_str()) != 0) std::fprintf(stderr, "failed: %s\n", command.c_str());
+        if (std::system(command.c_str()) != 0)
+            std::fprintf(stderr, "failed: %s\n", command.c_str());
     });
 }
 
@@ -95,14 +96,16 @@ int main(int argc, char** argv) {
     const double ls_seconds = RunShell("ls -l '" + loose.string() + "' > /dev/null");
     std::filesystem::remove_all(root);
 
-    std::printf("zipped books: %d listed in %.3f s = %.0f entries/s; unzip -l: %.3f s = %.0f "
-                "entries/s; tomeo is %.1f times as fast\n",
-                zipped_entries, zipped_seconds, zipped_entries / zipped_seconds, unzip_seconds,
-                count / unzip_seconds, unzip_seconds / zipped_seconds);
-    std::printf("loose books: %d listed in %.3f s = %.0f entries/s; ls -l: %.3f s = %.0f "
-                "entries/s; tomeo is %.1f times as fast\n",
-                loose_entries, loose_seconds, loose_entries / loose_seconds, ls_seconds,
-                count / ls_seconds, ls_seconds / loose_seconds);
+    std::printf(
+        "zipped books: %d listed in %.3f s = %.0f entries/s; unzip -l: %.3f s = %.0f "
+        "entries/s; tomeo is %.1f times as fast\n",
+        zipped_entries, zipped_seconds, zipped_entries / zipped_seconds, unzip_seconds,
+        count / unzip_seconds, unzip_seconds / zipped_seconds);
+    std::printf(
+        "loose books: %d listed in %.3f s = %.0f entries/s; ls -l: %.3f s = %.0f "
+        "entries/s; tomeo is %.1f times as fast\n",
+        loose_entries, loose_seconds, loose_entries / loose_seconds, ls_seconds, count / ls_seconds,
+        ls_seconds / loose_seconds);
     const bool met = zipped_entries == count && zipped_seconds < 0.5 * count / 10000.0;
     std::printf("target (10,000 zipped books in under 0.5 s): %s\n", met ? "met" : "MISSED");
     return zipped_entries == count && loose_entries == count ? 0 : 1;

@@ -3,8 +3,8 @@
 #include <cerrno>
 
 #include "convert/charset.h"
-#include "platform/settings_file.h"
 #include "platform/files.h"
+#include "platform/settings_file.h"
 
 namespace tomeo::platform {
 namespace {
@@ -124,7 +124,8 @@ bool WriteIniFile(const char* path, std::string_view section, const IniSection& 
     }
     if (!file.is_open()) return false;
     const auto size = static_cast<std::int64_t>(text.size());
-    const bool written = file.write_at(text.data(), size, 0) == size && file.flush() && file.close();
+    const bool written =
+        file.write_at(text.data(), size, 0) == size && file.flush() && file.close();
     if (!written || !ReplaceFile(temporary.c_str(), path)) {
         RemoveFile(temporary.c_str());
         return false;

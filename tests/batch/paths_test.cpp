@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "batch/paths.h"
-#include "platform/syscalls.h"
 #include "tests/batch/scan_test_support.h"
+#include "tests/support/sys_hook.h"
 #include "tests/support/temp_dir.h"
 
 namespace tomeo {
@@ -65,26 +65,13 @@ TEST(CreateDirectoryPath, FailsWhereAFileStandsOrTheNameIsEmpty) {
     EXPECT_FALSE(CreateDirectoryPath(""));
 }
 
-class FailNthMkdir : public platform::SysCallHook {
-public:
-    explicit FailNthMkdir(int n) : n_(n) {}
-    bool ShouldFail(platform::SysOp op, int& error_number) override {
-        if (op != platform::SysOp::Mkdir || ++seen_ != n_) return false;
-        error_number = EACCES;
-        return true;
-    }
-
-private:
-    int n_;
-    int seen_ = 0;
-};
-
 TEST(CreateDirectoryPath, StopsAtTheFirstFailureKeepingWhatWasMade) {
     test::TempDir dir;
-    FailNthMkdir hook(2);
-    platform::SysCallHook* previous = platform::SetSysCallHook(&hook);
-    const bool created = CreateDirectoryPath((dir / "one/two/three/").c_str());
-    platform::SetSysCallHook(previous);
+    bool created = true;
+    {
+        test::FailNthCall second_mkdir(platform::SysOp::Mkdir, 2, EACCES);
+        created = CreateDirectoryPath((dir / "one/two/three/").c_str());
+    }
     EXPECT_FALSE(created);
     EXPECT_TRUE(std::filesystem::is_directory(dir / "one"));
     EXPECT_FALSE(std::filesystem::exists(dir / "one/two"));

@@ -4,20 +4,11 @@
 #include <filesystem>
 
 #include "batch/temp_files.h"
-#include "platform/syscalls.h"
+#include "tests/support/sys_hook.h"
 #include "tests/support/temp_dir.h"
 
 namespace tomeo {
 namespace {
-
-class FailUnlinks : public platform::SysCallHook {
-public:
-    bool ShouldFail(platform::SysOp op, int& error_number) override {
-        if (op != platform::SysOp::Unlink) return false;
-        error_number = EBUSY;
-        return true;
-    }
-};
 
 TEST(TempFiles, DeletesWhatItRecorded) {
     test::TempDir dir;
@@ -39,10 +30,13 @@ TEST(TempFiles, AFileThatCannotBeDeletedStaysListedAndIsTriedAgain) {
     {
         TFILEDELLIST temp;
         temp.AddTempFile((dir / "busy.fb2").c_str());
-        FailUnlinks hook;
-        platform::SysCallHook* previous = platform::SetSysCallHook(&hook);
-        temp.DeleteTempFiles();
-        platform::SetSysCallHook(previous);
+        {
+            test::ScopedSysCallHook busy([](platform::SysOp op, int& error) {
+                error = EBUSY;
+                return op == platform::SysOp::Unlink;
+            });
+            temp.DeleteTempFiles();
+        }
         EXPECT_EQ(temp.count(), 1);
         EXPECT_STREQ(temp.path(0), (dir / "busy.fb2").c_str());
         EXPECT_TRUE(test::FileExists(dir / "busy.fb2"));

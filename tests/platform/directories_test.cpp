@@ -8,9 +8,9 @@
 #include <string>
 
 #include "convert/charset.h"
-#include "tests/support/cp1251_text.h"
 #include "platform/clock.h"
 #include "platform/directories.h"
+#include "tests/support/cp1251_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace tomeo::platform {

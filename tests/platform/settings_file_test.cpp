@@ -5,9 +5,9 @@
 #include <string>
 
 #include "convert/charset.h"
-#include "tests/support/cp1251_text.h"
 #include "platform/settings_file.h"
-#include "platform/syscalls.h"
+#include "tests/support/cp1251_text.h"
+#include "tests/support/sys_hook.h"
 #include "tests/support/temp_dir.h"
 
 namespace tomeo::platform {
@@ -82,19 +82,6 @@ TEST(FormatIniSection, LeavesOutValuesWithLineBreaks) {
     EXPECT_EQ(text, "[Tomeo]\nb=2\n");
 }
 
-class FailOne : public SysCallHook {
-public:
-    explicit FailOne(SysOp op) : op_(op) {}
-    bool ShouldFail(SysOp op, int& error_number) override {
-        if (op != op_) return false;
-        error_number = ENOSPC;
-        return true;
-    }
-
-private:
-    SysOp op_;
-};
-
 TEST(WriteIniFile, ReplacesTheFileAndLeavesNothingBeside) {
     test::TempDir dir;
     const std::string path = dir / "settings.ini";
@@ -115,10 +102,14 @@ TEST(WriteIniFile, AFailureAtAnyStepKeepsTheOldFile) {
         test::TempDir dir;
         const std::string path = dir / "settings.ini";
         test::WriteFile(path, "[Tomeo]\nold=1\n");
-        FailOne hook(op);
-        SysCallHook* previous = SetSysCallHook(&hook);
-        const bool written = WriteIniFile(path.c_str(), "Tomeo", {{"new", "2"}});
-        SetSysCallHook(previous);
+        bool written = true;
+        {
+            test::ScopedSysCallHook failing([op](SysOp seen, int& error) {
+                error = ENOSPC;
+                return seen == op;
+            });
+            written = WriteIniFile(path.c_str(), "Tomeo", {{"new", "2"}});
+        }
         EXPECT_FALSE(written) << static_cast<int>(op);
         EXPECT_EQ(test::ReadFile(path), "[Tomeo]\nold=1\n") << static_cast<int>(op);
         int files = 0;
