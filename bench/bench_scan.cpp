@@ -52,7 +52,7 @@ void MakeFolders(const std::filesystem::path& loose, const std::filesystem::path
     for (int i = 0; i < count; ++i) {
         const std::string name = BookName(i);
         WriteBytes(loose / tomeo::cp1251_to_utf8(name), text);
-        tomeo::test::ZipSpec spec;
+        tomeo::test::ZipShape spec;
         spec.name = name;
         tomeo::ansi_to_oem(spec.name.data(), spec.name.size());  // names are OEM in archives
         spec.content = text;
