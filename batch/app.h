@@ -39,7 +39,7 @@ struct RunBuffers {
     HSTR current_dir;  // the directory being listed or processed, ending with the separator
     HSTR start_name;   // the file the window selects first
     WBUF book;         // the bytes of the book being processed
-    Settings settings; // read at start-up; a batch never writes them
+    Settings settings;  // read at start-up; a batch never writes them
 };
 
 // Writes the report to standard error (the batch has no window).
