@@ -86,6 +86,10 @@ bool GetFileStatus(const char* path, FileStatus& status);
 bool SetFileLastWriteTime(const char* path, FILETIME local_time);
 bool RemoveFile(const char* path);
 
+// Reads a whole small file to its end (files under /proc report no size). False when it
+// cannot be opened or read, or holds more than limit bytes.
+bool ReadWholeFile(const char* path, std::int64_t limit, std::string& bytes);
+
 // Renames or moves a file, never replacing an existing one (the move fails instead).
 // A change of letter case alone works on a case-insensitive file system (FAT of an
 // e-reader). Across file systems the file is copied to a newly created target, flushed

@@ -323,6 +323,20 @@ bool RemoveFile(const char* path) {
     return PathToDisk(path, disk) && sys_unlink(disk.c_str()) == 0;
 }
 
+bool ReadWholeFile(const char* path, std::int64_t limit, std::string& bytes) {
+    bytes.clear();
+    File file = File::open(path, FileAccess::Read);
+    if (!file.is_open()) return false;
+    char block[16384];
+    for (;;) {
+        const std::int64_t n =
+            file.read_at(block, sizeof block, static_cast<std::int64_t>(bytes.size()));
+        if (n < 0 || static_cast<std::int64_t>(bytes.size()) + n > limit) return false;
+        bytes.append(block, static_cast<std::size_t>(n));
+        if (n < static_cast<std::int64_t>(sizeof block)) return true;
+    }
+}
+
 bool MoveFile(const char* from, const char* to) {
     std::string src, dst;
     if (!PathToDisk(from, src) || !PathToDisk(to, dst)) return false;

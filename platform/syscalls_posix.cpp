@@ -102,6 +102,11 @@ int sys_lstat(const char* path, struct stat* st) {
     return ::lstat(path, st);
 }
 
+int sys_fstatat(int dirfd, const char* name, struct stat* st, int flags) {
+    if (injected(SysOp::Stat)) return -1;
+    return ::fstatat(dirfd, name, st, flags);
+}
+
 int sys_rename_noreplace(const char* from, const char* to) {
     if (injected(SysOp::Rename)) return -1;
     return static_cast<int>(::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE));
