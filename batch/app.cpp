@@ -46,6 +46,7 @@ int RunTomeo(int argc, const char* const* argv, Globals& globals) {
     }
 
     auto run = std::make_unique<RunBuffers>();
+    LoadSettings(run->settings, SettingsFilePath().c_str());
     int exit_code = 0;
     if (cl.batch_mode()) {
         exit_code = RunBatch(cl, *run, terminal);

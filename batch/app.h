@@ -2,7 +2,10 @@
 // window, shut-down in the reverse order.
 #pragma once
 
+#include "batch/file_list.h"
 #include "batch/report.h"
+#include "batch/settings.h"
+#include "batch/temp_files.h"
 #include "core/hstr.h"
 #include "core/wbuf.h"
 #include "core/wstr.h"
@@ -18,7 +21,9 @@ struct Globals {
     WSTR rename_error;      // error texts of rename.sc, move.sc and txthdr.sc
     WSTR move_error;
     WSTR convert_error;
-    // The book description, the file list and the temporary-file list come here.
+    // The book description comes here.
+    TFILELIST file_list;
+    TFILEDELLIST temp_files;  // deletes what it still lists when the process ends
     WBUF first_names;  // the inflated name lists of the plain-text reader
     WBUF surnames;
     // The notes of the FB2 to text converter come here.
@@ -34,6 +39,7 @@ struct RunBuffers {
     HSTR current_dir;  // the directory being listed or processed, ending with the separator
     HSTR start_name;   // the file the window selects first
     WBUF book;         // the bytes of the book being processed
+    Settings settings;  // read at start-up; a batch never writes them
 };
 
 // Writes the report to standard error (the batch has no window).

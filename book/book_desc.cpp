@@ -21,7 +21,8 @@ bool starts_with_ignoring_case(const char* text, const char* prefix) {
 // last word is the last name, the first of the rest the first name, the others the
 // middle name.
 void add_author_entry(TBOOKDESC& desc, const char* bytes, std::int32_t n) {
-    while (n > 0 && bytes[n - 1] == ' ') --n;
+    while (n > 0 && bytes[n - 1] == ' ')
+        --n;
     HSTR entry(bytes, n);
     capitalize_words(entry.data());
     const char* text = entry.c_str();
@@ -30,7 +31,6 @@ void add_author_entry(TBOOKDESC& desc, const char* bytes, std::int32_t n) {
         if (*text != '\0') add_author(desc, "", "", text);
         return;
     }
-    if (last_space[1] == '\0') return;  // cannot happen after the trim; kept for safety
     const char* rest = text + HSTR::first_non_space(text);
     const std::int32_t rest_len = static_cast<std::int32_t>(last_space - rest);
     HSTR first, middle;
@@ -47,8 +47,12 @@ void add_author_entry(TBOOKDESC& desc, const char* bytes, std::int32_t n) {
     add_author(desc, first.c_str(), middle.c_str(), last_space + 1);
 }
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_number_separator(char c) { return c == ' ' || c == '#' || c == '-'; }
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool is_number_separator(char c) {
+    return c == ' ' || c == '#' || c == '-';
+}
 
 }  // namespace
 
@@ -108,14 +112,16 @@ void fix_all_caps(char* text) {
         if (is_lower_letter(*p)) return;
     }
     text[0] = char_upper(text[0]);
-    for (char* p = text + 1; *p != '\0'; ++p) *p = char_lower(*p);
+    for (char* p = text + 1; *p != '\0'; ++p)
+        *p = char_lower(*p);
 }
 
 void add_authors_from_line(TBOOKDESC& desc, const char* line) {
     const char* piece = line;
     for (;;) {
         const char* comma = std::strchr(piece, ',');
-        const std::int32_t n = static_cast<std::int32_t>(comma ? comma - piece : std::strlen(piece));
+        const std::int32_t n =
+            static_cast<std::int32_t>(comma ? comma - piece : std::strlen(piece));
         add_author_entry(desc, piece, n);
         if (comma == nullptr) break;
         piece = comma + 1;
@@ -139,9 +145,11 @@ bool set_title_from_line(TBOOKDESC& desc, const char* line) {
         // A number at the end counts only after a separator: "Серия #3", "Серия - 3".
         const char* text = series.c_str();
         std::int32_t digits_start = series.length();
-        while (digits_start > 0 && is_digit(text[digits_start - 1])) --digits_start;
+        while (digits_start > 0 && is_digit(text[digits_start - 1]))
+            --digits_start;
         std::int32_t name_end = digits_start;
-        while (name_end > 0 && is_number_separator(text[name_end - 1])) --name_end;
+        while (name_end > 0 && is_number_separator(text[name_end - 1]))
+            --name_end;
         if (digits_start < series.length() && name_end < digits_start) {
             if (name_end == 0) return false;
             desc.seqnum.assign(text + digits_start);

@@ -9,7 +9,9 @@
 namespace tomeo {
 namespace {
 
-std::int32_t length_of(const char* text) { return static_cast<std::int32_t>(std::strlen(text)); }
+std::int32_t length_of(const char* text) {
+    return static_cast<std::int32_t>(std::strlen(text));
+}
 
 // The bytes between the end of `open` (found from `from`) and the `close` after it,
 // without leading and trailing spaces. Absent when `open` is not there; a failure when
@@ -34,7 +36,9 @@ bool optional_text(ByteView bytes, const char* open, const char* close, std::int
 }
 
 // A genre or sequence tag must be read to its end; an unknown name is expected.
-bool tag_complete(std::int32_t status) { return status == CONV_OK || status == CONV_UNKNOWN_TAG; }
+bool tag_complete(std::int32_t status) {
+    return status == CONV_OK || status == CONV_UNKNOWN_TAG;
+}
 
 class DescriptionReader {
 public:

@@ -37,7 +37,8 @@ bool scan_info_group(BookBuffer& book, RtfInfo& info) {
         if (c == '{') {
             if (mode == Mode::InTitle || mode == Mode::InAuthor) return false;
             ++depth;
-            if (depth == 2 && mode == Mode::BeforeInfo && keyword_at(bytes, pos + 1, "\\info", " \n{")) {
+            if (depth == 2 && mode == Mode::BeforeInfo &&
+                keyword_at(bytes, pos + 1, "\\info", " \n{")) {
                 mode = Mode::InInfo;
                 pos += 5;  // the byte after the keyword is walked next
             } else if (depth == 3 && mode == Mode::InInfo) {

@@ -90,9 +90,11 @@ std::int32_t count_name_hits(const NameLists& names, const char* line) {
     std::int32_t hits = 0;
     const char* p = line;
     while (*p != '\0') {
-        while (*p != '\0' && is_word_separator(*p)) ++p;
+        while (*p != '\0' && is_word_separator(*p))
+            ++p;
         const char* start = p;
-        while (*p != '\0' && !is_word_separator(*p)) ++p;
+        while (*p != '\0' && !is_word_separator(*p))
+            ++p;
         if (p == start) break;
         word.assign(start, static_cast<std::int32_t>(p - start));
         for (char* c = word.data(); *c != '\0'; ++c) {
@@ -104,8 +106,8 @@ std::int32_t count_name_hits(const NameLists& names, const char* line) {
     return hits;
 }
 
-std::uint32_t read_text_description(BookBuffer& book, const CharReader& reader,
-                                    NameLists& names, TBOOKDESC& desc) {
+std::uint32_t read_text_description(BookBuffer& book, const CharReader& reader, NameLists& names,
+                                    TBOOKDESC& desc) {
     if (!book.load_up_to(kTextHeadBytes)) return RES_DESCRIPTION;
     LineCursor cursor = head_lines(book);
     WSTR first, second;
@@ -118,8 +120,8 @@ std::uint32_t read_text_description(BookBuffer& book, const CharReader& reader,
     }
     if (!names.ensure_loaded()) return RES_DESCRIPTION;
 
-    const bool second_is_author = count_name_hits(names, second.c_str()) >
-                                  count_name_hits(names, first.c_str());
+    const bool second_is_author =
+        count_name_hits(names, second.c_str()) > count_name_hits(names, first.c_str());
     WSTR& author = second_is_author ? second : first;
     WSTR& title = second_is_author ? first : second;
     drop_final_full_stop(author);

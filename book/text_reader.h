@@ -60,7 +60,7 @@ std::int32_t count_name_hits(const NameLists& names, const char* line);
 // code page 866 when codepage_state says so), and sets the authors from the line with
 // more name hits (the first one on a tie) and the title from the other. The caller has
 // cleared `desc`. Gives 0 or RES_DESCRIPTION.
-std::uint32_t read_text_description(BookBuffer& book, const CharReader& reader,
-                                    NameLists& names, TBOOKDESC& desc);
+std::uint32_t read_text_description(BookBuffer& book, const CharReader& reader, NameLists& names,
+                                    TBOOKDESC& desc);
 
 }  // namespace tomeo

@@ -28,15 +28,15 @@ private:
 
 // The states of the tag reader.
 enum class TagState {
-    Start,           // before "<"
-    ExpectEnd,       // after "/" of a self-closing tag: only ">" may follow
-    AfterOpen,       // after "<": spaces, "/" of a closing tag, or the name
-    Name,            // in the tag name
-    BetweenAttrs,    // between attributes
-    AttrName,        // in an attribute name
-    AfterAttrName,   // spaces between a name and "="
-    AfterEquals,     // spaces between "=" and the opening double quote
-    Value,           // inside a double-quoted value
+    Start,          // before "<"
+    ExpectEnd,      // after "/" of a self-closing tag: only ">" may follow
+    AfterOpen,      // after "<": spaces, "/" of a closing tag, or the name
+    Name,           // in the tag name
+    BetweenAttrs,   // between attributes
+    AttrName,       // in an attribute name
+    AfterAttrName,  // spaces between a name and "="
+    AfterEquals,    // spaces between "=" and the opening double quote
+    Value,          // inside a double-quoted value
 };
 
 }  // namespace
@@ -44,7 +44,8 @@ enum class TagState {
 std::uint8_t tag_type_of(const char* name) {
     for (const TagName& entry : TAG_TABLE) {
         std::size_t i = 0;
-        while (i < entry.name.size() && char_lower(name[i]) == entry.name[i]) ++i;
+        while (i < entry.name.size() && char_lower(name[i]) == entry.name[i])
+            ++i;
         if (i == entry.name.size() && name[i] == '\0') return entry.type;
     }
     return 0;
@@ -194,7 +195,8 @@ std::int32_t inbuf_find(ByteView bytes, const char* pattern, std::int32_t from,
             continue;
         }
         std::int32_t k = 1;
-        while (k < length && char_lower(static_cast<char>(data[p + k])) == char_lower(pattern[k])) ++k;
+        while (k < length && char_lower(static_cast<char>(data[p + k])) == char_lower(pattern[k]))
+            ++k;
         if (k == length) return p;
     }
     return -1;

@@ -21,11 +21,11 @@ struct TagName {
 // Known tag names and their type numbers (looked up case-insensitively). Every other
 // name is read to its end and reported as CONV_UNKNOWN_TAG.
 inline constexpr std::array<TagName, 20> TAG_TABLE{{
-    {"body", 1},        {"p", 2},        {"section", 3},   {"title", 4},
-    {"empty-line", 5},  {"epigraph", 6}, {"emphasis", 7},  {"a", 8},
-    {"poem", 9},        {"stanza", 10},  {"v", 11},        {"annotation", 12},
-    {"text-author", 13}, {"cite", 14},   {"subtitle", 15}, {"strong", 16},
-    {"image", 17},      {"h2", 18},      {"genre", 19},    {"xml", 20},
+    {"body", 1},         {"p", 2},        {"section", 3},   {"title", 4},
+    {"empty-line", 5},   {"epigraph", 6}, {"emphasis", 7},  {"a", 8},
+    {"poem", 9},         {"stanza", 10},  {"v", 11},        {"annotation", 12},
+    {"text-author", 13}, {"cite", 14},    {"subtitle", 15}, {"strong", 16},
+    {"image", 17},       {"h2", 18},      {"genre", 19},    {"xml", 20},
 }};
 
 // The type number of a tag name (case-insensitive), or 0 when it is not in TAG_TABLE.
@@ -37,8 +37,8 @@ struct TXMLTAG {
 
     WSTR tag_name;  // as written, in Windows-1251
     std::uint8_t tag_type = 0;
-    bool is_open = false;   // an opening or self-closing tag
-    bool is_close = false;  // a closing or self-closing tag
+    bool is_open = false;      // an opening or self-closing tag
+    bool is_close = false;     // a closing or self-closing tag
     std::int32_t tag_len = 0;  // input bytes from "<" through ">"
     std::uint8_t attr_count = 0;
     std::array<WSTR, kMaxAttributes> attr_name;
@@ -62,8 +62,7 @@ std::int32_t find_last_attr(const TXMLTAG& tag, const char* name);
 // Case-insensitive search: the first offset p >= from at which the pattern lies wholly
 // inside [from, limit) of the bytes, or -1. The limit is clamped to the bytes. A pattern
 // that ends with ">" only matches tags written without attributes and spaces.
-std::int32_t inbuf_find(ByteView bytes, const char* pattern, std::int32_t from,
-                        std::int32_t limit);
+std::int32_t inbuf_find(ByteView bytes, const char* pattern, std::int32_t from, std::int32_t limit);
 
 // Text equality ignoring case (Windows-1251 case mapping).
 bool equals_ignoring_case(const char* a, const char* b);

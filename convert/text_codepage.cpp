@@ -28,11 +28,43 @@ struct PairCount {
 };
 
 // Cyrillic letters of Windows-1251 (А..я) are 0xC0..0xFF; the letter is c mod 32.
-bool is_1251_letter(std::uint8_t c) { return c >= 0xC0; }
+bool is_1251_letter(std::uint8_t c) {
+    return c >= 0xC0;
+}
 
 // Cyrillic letters of code page 866: А..п at 0x80..0xAF, р..я at 0xE0..0xEF.
-bool is_866_letter(std::uint8_t c) { return (c >= 0x80 && c <= 0xAF) || (c >= 0xE0 && c <= 0xEF); }
-int letter_866(std::uint8_t c) { return c < 0xE0 ? c % 32 : (c - 0x30) % 32; }
+bool is_866_letter(std::uint8_t c) {
+    return (c >= 0x80 && c <= 0xAF) || (c >= 0xE0 && c <= 0xEF);
+}
+int letter_866(std::uint8_t c) {
+    return c < 0xE0 ? c % 32 : (c - 0x30) % 32;
+}
+
+// Text is recoded in blocks: letters (Ё, ё and № included) and ASCII by arithmetic the
+// compiler can vectorise, and a block holding anything else (box drawing and the like)
+// again through the character table.
+constexpr std::int32_t kRecodeBlock = 4096;
+
+void recode_866_block(const unsigned char* from, unsigned char* to, std::int32_t n) {
+    unsigned char other = 0;
+    for (std::int32_t i = 0; i < n; ++i) {
+        const unsigned char c = from[i];
+        const unsigned char low = static_cast<unsigned char>(c - 0x80) < 0x30;   // А..п
+        const unsigned char high = static_cast<unsigned char>(c - 0xE0) < 0x10;  // р..я
+        const unsigned char yo_upper = c == 0xF0;                                // Ё
+        const unsigned char yo_lower = c == 0xF1;                                // ё
+        const unsigned char number = c == 0xFC;                                  // №
+        // The byte is moved by the distance to its Windows-1251 form (modulo 256).
+        to[i] = static_cast<unsigned char>(c + low * 0x40 + high * 0x10 + yo_upper * (0xA8 - 0xF0) +
+                                           yo_lower * (0xB8 - 0xF1) + number * (0xB9 - 0xFC));
+        other |=
+            static_cast<unsigned char>((c >> 7) & ~(low | high | yo_upper | yo_lower | number));
+    }
+    if (other != 0) {
+        oem_to_ansi(reinterpret_cast<const char*>(from), reinterpret_cast<char*>(to),
+                    static_cast<std::size_t>(n));
+    }
+}
 
 }  // namespace
 
@@ -60,9 +92,11 @@ std::uint32_t detect_text_codepage(BookBuffer& book, CharReader& reader) {
 
 void recode_866_chunk(TCONVJOB& job) {
     const std::int32_t n = std::min(job.src_len - job.src_pos, job.dst_cap - job.dst_len);
+    for (std::int32_t done = 0; done < n; done += kRecodeBlock) {
+        recode_866_block(job.src + job.src_pos + done, job.dst + job.dst_len + done,
+                         std::min(kRecodeBlock, n - done));
+    }
     if (n > 0) {
-        oem_to_ansi(reinterpret_cast<const char*>(job.src + job.src_pos),
-                    reinterpret_cast<char*>(job.dst + job.dst_len), static_cast<std::size_t>(n));
         job.src_pos += n;
         job.dst_len += n;
     }

@@ -35,4 +35,16 @@ inline constexpr auto kNoWindowInThisBuild = cp1251(
     "Окно в этой сборке Tomeo недоступно; операции над книгами задаются ключами командной "
     "строки (tomeo -r ФАЙЛ ...).");
 
+// Script errors: a start, a detail that begins with its own comma, and for an error on a
+// line kScriptErrorLine, the line number and ")."
+inline constexpr auto kScriptError = cp1251("Ошибка в скрипте");
+inline constexpr auto kScriptRunError = cp1251("Ошибка выполнения скрипта");
+inline constexpr auto kScriptSyntaxDetail = cp1251(", недопустимый синтаксис");
+inline constexpr auto kScriptUndefinedDetail = cp1251(", переменная не определена");
+inline constexpr auto kScriptTypeDetail = cp1251(", несоответствие типов");
+inline constexpr auto kScriptBracesDetail = cp1251(", нарушена структура '{' и '}'");
+inline constexpr auto kScriptFunctionDetail = cp1251(", неизвестная функция");
+inline constexpr auto kScriptProcedureDetail = cp1251(", неизвестная процедура");
+inline constexpr auto kScriptErrorLine = cp1251(" (строка ");
+
 }  // namespace tomeo::msg

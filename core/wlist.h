@@ -4,6 +4,7 @@
 // script variables...): a WLIST whose records it allocates and frees itself.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <exception>
@@ -52,6 +53,12 @@ public:
     }
 
     void clear() { count_ = 0; }
+
+    // Orders the elements by less(const T&, const T&); not stable.
+    template <class Less>
+    void sort(Less less) {
+        std::sort(items_.get(), items_.get() + count_, [&](T* a, T* b) { return less(*a, *b); });
+    }
 
 private:
     void grow_if_full() {
@@ -106,6 +113,12 @@ public:
             std::unique_ptr<T> record(items_.element(i));
         }
         items_.clear();
+    }
+
+    // Orders the records by less(const T&, const T&); not stable.
+    template <class Less>
+    void sort(Less less) {
+        items_.sort(less);
     }
 
     // The record on top when the list is used as a stack.

@@ -31,12 +31,18 @@ SysCallHook* SetSysCallHook(SysCallHook* hook);
 int sys_open(const char* path, int flags, mode_t mode = 0);
 ssize_t sys_read(int fd, void* buffer, std::size_t count);
 ssize_t sys_write(int fd, const void* buffer, std::size_t count);
+// Positional reads and writes (the file offset is neither used nor moved); counted as
+// Read and Write by the hook.
+ssize_t sys_pread(int fd, void* buffer, std::size_t count, off_t offset);
+ssize_t sys_pwrite(int fd, const void* buffer, std::size_t count, off_t offset);
 off_t sys_lseek(int fd, off_t offset, int whence);
 int sys_close(int fd);
 int sys_fsync(int fd);
 int sys_fstat(int fd, struct stat* st);
 int sys_stat(const char* path, struct stat* st);
 int sys_lstat(const char* path, struct stat* st);
+// fstatat: name relative to the directory open as dirfd (flags as for fstatat).
+int sys_fstatat(int dirfd, const char* name, struct stat* st, int flags);
 // renameat2 with flags (RENAME_NOREPLACE), relative to the working directory.
 int sys_rename_noreplace(const char* from, const char* to);
 int sys_rename(const char* from, const char* to);

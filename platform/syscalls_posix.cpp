@@ -53,6 +53,22 @@ ssize_t sys_write(int fd, const void* buffer, std::size_t count) {
     return n;
 }
 
+ssize_t sys_pread(int fd, void* buffer, std::size_t count, off_t offset) {
+    if (injected(SysOp::Read)) return -1;
+    ssize_t n;
+    do n = ::pread(fd, buffer, count, offset);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
+ssize_t sys_pwrite(int fd, const void* buffer, std::size_t count, off_t offset) {
+    if (injected(SysOp::Write)) return -1;
+    ssize_t n;
+    do n = ::pwrite(fd, buffer, count, offset);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
 off_t sys_lseek(int fd, off_t offset, int whence) {
     if (injected(SysOp::Seek)) return -1;
     return ::lseek(fd, offset, whence);
@@ -84,6 +100,11 @@ int sys_stat(const char* path, struct stat* st) {
 int sys_lstat(const char* path, struct stat* st) {
     if (injected(SysOp::Stat)) return -1;
     return ::lstat(path, st);
+}
+
+int sys_fstatat(int dirfd, const char* name, struct stat* st, int flags) {
+    if (injected(SysOp::Stat)) return -1;
+    return ::fstatat(dirfd, name, st, flags);
 }
 
 int sys_rename_noreplace(const char* from, const char* to) {

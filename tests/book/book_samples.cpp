@@ -33,11 +33,14 @@ std::string Fb2As(const std::string& utf8_fb2, const char* declared, const char*
     const std::string from = "encoding=\"UTF-8\"";
     const std::size_t at = text.find(from);
     EXPECT_NE(at, std::string::npos) << "the sample declares UTF-8";
-    if (at != std::string::npos) text.replace(at, from.size(), "encoding=\"" + std::string(declared) + "\"");
+    if (at != std::string::npos)
+        text.replace(at, from.size(), "encoding=\"" + std::string(declared) + "\"");
     return Iconv(text, "UTF-8", iconv_name);
 }
 
-std::string W(const std::string& utf8) { return Iconv(utf8, "UTF-8", "CP1251"); }
+std::string W(const std::string& utf8) {
+    return Iconv(utf8, "UTF-8", "CP1251");
+}
 
 std::int32_t ChoppySource::read(unsigned char* into, std::int32_t count) {
     ++reads_;

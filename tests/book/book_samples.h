@@ -28,7 +28,8 @@ std::string W(const std::string& utf8);
 class BookInMemory {
 public:
     explicit BookInMemory(std::string bytes)
-        : bytes_(std::move(bytes)), source_(bytes_.data(), static_cast<std::int32_t>(bytes_.size())) {
+        : bytes_(std::move(bytes)),
+          source_(bytes_.data(), static_cast<std::int32_t>(bytes_.size())) {
         buffer.start(source_);
     }
     BookBuffer buffer;

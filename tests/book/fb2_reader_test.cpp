@@ -51,10 +51,10 @@ TEST(XmlDeclaration, Encodings) {
         Declared("encoding=\"koi8-r\""),
         Declared("encoding=\"UTF-16\""),
         Declared("encoding=\"utf8\""),
-        Declared(""),                               // a version but no encoding
-        "<?xml version='1.0' encoding='UTF-8'?>",   // single quotes
+        Declared(""),                                   // a version but no encoding
+        "<?xml version='1.0' encoding='UTF-8'?>",       // single quotes
         "<?xml version=\"1.0\"\nencoding=\"UTF-8\"?>",  // a line break is no blank
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"",  // no "?>"
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"",     // no "?>"
         "<FictionBook/>",
         "",
         "<?xml encoding=\"UTF-8?>",
@@ -70,9 +70,9 @@ TEST(XmlDeclaration, LeavesTheBytesAsRead) {
     const std::string text = Declared("encoding=\"UTF-8\"");
     Fb2Book fb2(text);
     ASSERT_EQ(fb2.ReadDeclaration(), 0u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(fb2.book.buffer.bytes()),
-                          fb2.book.buffer.fill()),
-              text);
+    EXPECT_EQ(
+        std::string(reinterpret_cast<const char*>(fb2.book.buffer.bytes()), fb2.book.buffer.fill()),
+        text);
 }
 
 TEST(XmlDeclaration, MustLieInTheFirst2048Bytes) {
@@ -168,19 +168,30 @@ TEST(Fb2Description, Failures) {
         {"only a nickname", Book("<author><nickname>Пу</nickname></author>" + kTitle)},
         {"author not closed", Book("<author><last-name>Пушкин</last-name>" + kTitle)},
         {"last name not closed", Book("<author><last-name>Пушкин</author>" + kTitle)},
-        {"first name not closed", Book("<author><first-name>А<last-name>П</last-name></author>" + kTitle)},
+        {"first name not closed",
+         Book("<author><first-name>А<last-name>П</last-name></author>" + kTitle)},
         {"no title", Book(kAuthor)},
-        {"three sequences", Book(kAuthor + kTitle + "<sequence name=\"a\"/><sequence name=\"b\"/><sequence name=\"c\"/>")},
+        {"three sequences",
+         Book(kAuthor + kTitle +
+              "<sequence name=\"a\"/><sequence name=\"b\"/><sequence name=\"c\"/>")},
         {"genre not closed", Book("<genre>sf" + kAuthor + kTitle)},
         {"annotation not closed", Book(kAuthor + kTitle + "<annotation><p>x</p>")},
         {"publish-info not closed", Book(kAuthor + kTitle, "<publish-info><year>1</year>")},
         {"year not closed", Book(kAuthor + kTitle, "<publish-info><year>1</publish-info>")},
-        {"no title-info", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><description>" + kAuthor + kTitle + "</description>"},
-        {"title-info not closed", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><description><title-info>" + kAuthor + kTitle + "</description>"},
-        {"no description end", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><description><title-info>" + kAuthor + kTitle + "</title-info>"},
+        {"no title-info", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><description>" + kAuthor +
+                              kTitle + "</description>"},
+        {"title-info not closed",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><description><title-info>" + kAuthor + kTitle +
+             "</description>"},
+        {"no description end",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><description><title-info>" + kAuthor + kTitle +
+             "</title-info>"},
         {"a title outside 1251", Book(kAuthor + "<book-title>日本</book-title>")},
-        {"invalid UTF-8 in a name", Book("<author><last-name>\xD0\x41</last-name></author>" + kTitle)},
-        {"description with an attribute", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><description xmlns=\"\"><title-info>" + kAuthor + kTitle + "</title-info></description>"},
+        {"invalid UTF-8 in a name",
+         Book("<author><last-name>\xD0\x41</last-name></author>" + kTitle)},
+        {"description with an attribute",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><description xmlns=\"\"><title-info>" +
+             kAuthor + kTitle + "</title-info></description>"},
     };
     for (const auto& [what, bytes] : books) {
         Fb2Book fb2(bytes);
@@ -199,7 +210,9 @@ TEST(Fb2Description, SmallCases) {
         EXPECT_EQ(fb2.desc.authors[0].last_name.c_str(), W("Пушкин"));
     }
     {
-        Fb2Book fb2(Book(kAuthor + kTitle + "<sequence name=\"Цикл\" number=\"2\"><sequence number=\"1\" name=\"Подцикл\"></sequence></sequence>"));
+        Fb2Book fb2(Book(kAuthor + kTitle +
+                         "<sequence name=\"Цикл\" number=\"2\"><sequence number=\"1\" "
+                         "name=\"Подцикл\"></sequence></sequence>"));
         ASSERT_EQ(fb2.Read(), 0u);
         EXPECT_EQ(fb2.desc.seq.c_str(), W("Цикл"));
         EXPECT_STREQ(fb2.desc.seqnum.c_str(), "2");
@@ -207,7 +220,9 @@ TEST(Fb2Description, SmallCases) {
         EXPECT_STREQ(fb2.desc.subseqnum.c_str(), "1");
     }
     {
-        Fb2Book fb2(Book(kAuthor + kTitle + "<sequence name=\"a\" name=\"b\" number=\"1\"/><genre match=\"1\" match=\"2\"> sf </genre>"));
+        Fb2Book fb2(Book(kAuthor + kTitle +
+                         "<sequence name=\"a\" name=\"b\" number=\"1\"/><genre match=\"1\" "
+                         "match=\"2\"> sf </genre>"));
         ASSERT_EQ(fb2.Read(), 0u);
         EXPECT_STREQ(fb2.desc.seq.c_str(), "b") << "a later attribute wins";
         EXPECT_STREQ(fb2.desc.genres[0].match.c_str(), "2");
@@ -234,10 +249,14 @@ TEST(Fb2Description, UnreadableGenreOrSequenceTagFails) {
         {"broken sequence tag", Book(kAuthor + kTitle + "<sequence name='x'/>")},
         {"sequence name outside 1251", Book(kAuthor + kTitle + "<sequence name=\"日本\"/>")},
         {"sequence with 17 attributes",
-         Book(kAuthor + kTitle + "<sequence a=\"1\" b=\"1\" c=\"1\" d=\"1\" e=\"1\" f=\"1\" g=\"1\" h=\"1\" i=\"1\" j=\"1\" k=\"1\" l=\"1\" m=\"1\" n=\"1\" o=\"1\" p=\"1\" q=\"1\"/>")},
-        {"broken genre tag after a good one", Book("<genre>sf</genre><genre match=80>x</genre>" + kAuthor + kTitle)},
+         Book(kAuthor + kTitle +
+              "<sequence a=\"1\" b=\"1\" c=\"1\" d=\"1\" e=\"1\" f=\"1\" g=\"1\" h=\"1\" i=\"1\" "
+              "j=\"1\" k=\"1\" l=\"1\" m=\"1\" n=\"1\" o=\"1\" p=\"1\" q=\"1\"/>")},
+        {"broken genre tag after a good one",
+         Book("<genre>sf</genre><genre match=80>x</genre>" + kAuthor + kTitle)},
         {"sequence tag cut by the end of the book",
-         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><description><title-info>" + kAuthor + kTitle + "<sequence name=\"x</title-info></description>"},
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><description><title-info>" + kAuthor + kTitle +
+             "<sequence name=\"x</title-info></description>"},
     };
     for (const auto& [what, bytes] : books) {
         Fb2Book fb2(bytes);
@@ -255,20 +274,26 @@ TEST(Fb2Description, DescriptionMustStartInTheFirst2048Bytes) {
     EXPECT_EQ(fb2.book.buffer.fill(), 2048) << "nothing beyond the first 2048 bytes is loaded";
 }
 
+// The declaration and the description of a book coming from `source`.
+std::uint32_t ReadFrom(BookSource& source, BookBuffer& book, TBOOKDESC& desc) {
+    book.start(source);
+    CharReader reader;
+    TXMLTAG tag;
+    const std::uint32_t result = read_xml_declaration(book, reader, tag);
+    return result != 0 ? result : read_fb2_description(book, reader, tag, desc);
+}
+
 TEST(Fb2Description, LongDescriptionIsLoadedBlockByBlock) {
     // The closing tag falls on every position around the boundaries of the 1024-byte
     // blocks, so a tag split between two loads must still be found.
     for (int pad = 0; pad < 40; ++pad) {
-        const std::string annotation = "<annotation><p>" + std::string(3000 + pad, 'a') + "</p></annotation>";
+        const std::string annotation =
+            "<annotation><p>" + std::string(3000 + pad, 'a') + "</p></annotation>";
         const std::string text = Book(kAuthor + kTitle + annotation) + std::string(10000, ' ');
         test::ChoppySource source(text, 700);
         BookBuffer book;
-        book.start(source);
-        CharReader reader;
-        TXMLTAG tag;
         TBOOKDESC desc;
-        ASSERT_EQ(read_xml_declaration(book, reader, tag), 0u);
-        ASSERT_EQ(read_fb2_description(book, reader, tag, desc), 0u) << pad;
+        ASSERT_EQ(ReadFrom(source, book, desc), 0u) << pad;
         EXPECT_EQ(desc.isannt, 1);
         const std::int32_t end = static_cast<std::int32_t>(text.find("</description>")) + 14;
         EXPECT_GE(book.fill(), end);
@@ -278,15 +303,12 @@ TEST(Fb2Description, LongDescriptionIsLoadedBlockByBlock) {
 }
 
 TEST(Fb2Description, ReadErrorFails) {
-    const std::string text = Book(kAuthor + kTitle + "<annotation>" + std::string(5000, 'a') + "</annotation>");
+    const std::string text =
+        Book(kAuthor + kTitle + "<annotation>" + std::string(5000, 'a') + "</annotation>");
     test::ChoppySource source(text, 4096, 3000);
     BookBuffer book;
-    book.start(source);
-    CharReader reader;
-    TXMLTAG tag;
     TBOOKDESC desc;
-    ASSERT_EQ(read_xml_declaration(book, reader, tag), 0u);
-    EXPECT_EQ(read_fb2_description(book, reader, tag, desc), RES_DESCRIPTION);
+    EXPECT_EQ(ReadFrom(source, book, desc), RES_DESCRIPTION);
 }
 
 }  // namespace

@@ -78,7 +78,8 @@ TEST(RtfDescription, Failures) {
 TEST(RtfDescription, SmallCases) {
     const std::string head = "{\\rtf1\\ansi";
     {
-        RtfBook rtf(head + "{\\info\n{\\operator X}{\\title  Book \r\n}{\\author A B}{\\author C D}}}");
+        RtfBook rtf(head +
+                    "{\\info\n{\\operator X}{\\title  Book \r\n}{\\author A B}{\\author C D}}}");
         ASSERT_EQ(rtf.Read(), 0u);
         EXPECT_STREQ(rtf.info.rtf_title.c_str(), "Book \r\n") << "a line break stays";
         EXPECT_STREQ(rtf.info.rtf_author.c_str(), "C D") << "the later field replaces";
@@ -108,7 +109,8 @@ TEST(RtfDescription, InformationGroupMustStartWithinTheFirst16KiB) {
 }
 
 TEST(RtfDescription, LongInformationGroupIsFollowedToItsEnd) {
-    std::string text = "{\\rtf1{\\info {\\comment " + std::string(30000, 'c') + "}{\\title T}{\\author A}}}";
+    std::string text =
+        "{\\rtf1{\\info {\\comment " + std::string(30000, 'c') + "}{\\title T}{\\author A}}}";
     text += std::string(10000, 'z');
     RtfBook rtf(text);
     ASSERT_EQ(rtf.Read(), 0u);

@@ -86,12 +86,14 @@ TEST(CountNameHits, WordsAndSeparators) {
     NameLists names;
     ASSERT_TRUE(names.ensure_loaded());
     const std::pair<const char*, std::int32_t> cases[] = {
-        {"Лев Толстой", 2},         {"Пётр Иванов", 2},  {"Иванов.", 1},
-        {"Лев Толстой!", 2},        {"ЛЕВ,ТОЛСТОЙ?", 2}, {"Война и мир", 0},
-        {"Толстой Толстой", 2},     {"", 0},             {" . , ! ? ", 0},
-        {"Александр Сергеевич Пушкин", 2},
+        {"Лев Толстой", 2},     {"Пётр Иванов", 2},
+        {"Иванов.", 1},         {"Лев Толстой!", 2},
+        {"ЛЕВ,ТОЛСТОЙ?", 2},    {"Война и мир", 0},
+        {"Толстой Толстой", 2}, {"", 0},
+        {" . , ! ? ", 0},       {"Александр Сергеевич Пушкин", 2},
     };
-    for (auto [line, hits] : cases) EXPECT_EQ(count_name_hits(names, W(line).c_str()), hits) << line;
+    for (auto [line, hits] : cases)
+        EXPECT_EQ(count_name_hits(names, W(line).c_str()), hits) << line;
 }
 
 TEST(NextLine, SplitsAtLineFeeds) {
@@ -103,12 +105,14 @@ TEST(NextLine, SplitsAtLineFeeds) {
         WSTR line;
         std::vector<std::string> lines;
         int result;
-        while ((result = next_line(cursor, line)) == LINE_OK) lines.push_back(line.c_str());
+        while ((result = next_line(cursor, line)) == LINE_OK)
+            lines.push_back(line.c_str());
         EXPECT_EQ(result, LINE_NO_MORE);
         if (at_eof) {
             EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "", "three\r"}));
         } else {
-            EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", ""})) << "a cut line is no line";
+            EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", ""}))
+                << "a cut line is no line";
         }
     }
     const std::string nul("a\nb\0c\nd", 7);
@@ -146,7 +150,8 @@ TEST(TextDescription, SamplesInBothCodePages) {
             const std::string what = std::string(e.file) + " in " + iconv_name;
             ASSERT_EQ(text.Read(), 0u) << what;
             EXPECT_EQ(text.reader.codepage_state, codepage) << what;
-            ASSERT_EQ(text.desc.authors.count(), static_cast<std::int32_t>(e.authors.size())) << what;
+            ASSERT_EQ(text.desc.authors.count(), static_cast<std::int32_t>(e.authors.size()))
+                << what;
             for (std::size_t i = 0; i < e.authors.size(); ++i) {
                 EXPECT_EQ(text.desc.authors[i].first_name.c_str(), W(e.authors[i][0])) << what;
                 EXPECT_EQ(text.desc.authors[i].middle_name.c_str(), W(e.authors[i][1])) << what;
@@ -177,17 +182,23 @@ TEST(TextDescription, HeaderCases) {
         {"surname first", W("Толстой Лев\nВойна и мир\n"), true, "Лев", "Война и мир"},
         {"no names: first line is the author", W("Кто-то\nЧто-то\n"), true, "Кто-то", "Что-то"},
         {"tie: first line", W("Лев\nТолстой\n"), true, "Лев", "Толстой"},
-        {"spaces and empty lines skipped", W("\n   \n  Лев Толстой  \n \n\n  Война и мир \n"), true, "Толстой", "Война и мир"},
+        {"spaces and empty lines skipped", W("\n   \n  Лев Толстой  \n \n\n  Война и мир \n"), true,
+         "Толстой", "Война и мир"},
         {"final full stops dropped", W("Иванов.\nКнига..\n"), true, "Иванов", "Книга."},
-        {"last line without line end", W("Лев Толстой\nВойна и мир"), true, "Толстой", "Война и мир"},
+        {"last line without line end", W("Лев Толстой\nВойна и мир"), true, "Толстой",
+         "Война и мир"},
         {"101 characters", long_line + "\n" + W("Лев Толстой\nВойна и мир\n"), false, "", ""},
         {"100 characters", line_100 + W("\nЛев Толстой\n"), true, "Толстой", ""},
         {"one line", W("Лев Толстой\n"), false, "", ""},
-        {"NUL before the second line", W("Лев Толстой\n") + std::string(1, '\0') + W("Война\n"), false, "", ""},
+        {"NUL before the second line", W("Лев Толстой\n") + std::string(1, '\0') + W("Война\n"),
+         false, "", ""},
         {"empty series", W("Лев Толстой\nКнига ()\n"), false, "", ""},
         {"empty file", "", false, "", ""},
-        {"second line beyond 1024 bytes", W("Лев Толстой\n") + std::string(1100, '\n') + W("Война\n"), false, "", ""},
-        {"second line cut at 1024 bytes", W("Лев Толстой\n") + std::string(1000, '\n') + W("Война и мир, том первый\n"), false, "", ""},
+        {"second line beyond 1024 bytes",
+         W("Лев Толстой\n") + std::string(1100, '\n') + W("Война\n"), false, "", ""},
+        {"second line cut at 1024 bytes",
+         W("Лев Толстой\n") + std::string(1000, '\n') + W("Война и мир, том первый\n"), false, "",
+         ""},
     };
     for (const auto& c : cases) {
         TextBook text(c.text);

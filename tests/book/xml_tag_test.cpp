@@ -66,7 +66,8 @@ TEST(ReadTag, FormsOfTags) {
 TEST(ReadTag, TypesFromTheTableIgnoringCase) {
     for (const TagName& entry : TAG_TABLE) {
         std::string name(entry.name);
-        for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (char& c : name)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         TXMLTAG tag;
         EXPECT_EQ(ReadTag("<" + name + ">", tag), CONV_OK) << name;
         EXPECT_EQ(tag.tag_type, entry.type) << name;
@@ -103,7 +104,8 @@ TEST(ReadTag, AttributesInOrderWithAnyCharacterInValues) {
 
 TEST(ReadTag, SixteenAttributesFitASeventeenthIsBroken) {
     std::string tag16 = "<p";
-    for (int i = 0; i < 16; ++i) tag16 += " a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+    for (int i = 0; i < 16; ++i)
+        tag16 += " a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
     TXMLTAG tag;
     ASSERT_EQ(ReadTag(tag16 + ">", tag), CONV_OK);
     EXPECT_EQ(tag.attr_count, 16);

@@ -27,17 +27,17 @@ struct CharCase {
 TEST(ReadChar, Utf8) {
     const CharCase cases[] = {
         {"A", CONV_OK, 'A', 1},
-        {"\xD0\x90", CONV_OK, 0xC0, 2},         // А
-        {"\xD1\x8F", CONV_OK, 0xFF, 2},         // я
-        {"\xD0\x81", CONV_OK, 0xA8, 2},         // Ё
-        {"\xD1\x91", CONV_OK, 0xB8, 2},         // ё
-        {"\xE2\x82\xAC", CONV_OK, 0x88, 3},     // €
-        {"\xE2\x84\x96", CONV_OK, 0xB9, 3},     // №
-        {"\xC2\xA0", CONV_OK, 0xA0, 2},         // no-break space
+        {"\xD0\x90", CONV_OK, 0xC0, 2},      // А
+        {"\xD1\x8F", CONV_OK, 0xFF, 2},      // я
+        {"\xD0\x81", CONV_OK, 0xA8, 2},      // Ё
+        {"\xD1\x91", CONV_OK, 0xB8, 2},      // ё
+        {"\xE2\x82\xAC", CONV_OK, 0x88, 3},  // €
+        {"\xE2\x84\x96", CONV_OK, 0xB9, 3},  // №
+        {"\xC2\xA0", CONV_OK, 0xA0, 2},      // no-break space
         {"\xC2\x98", CONV_NOT_1251, 0, 0},
         {"\xF0\x9F\x98\x80", CONV_NOT_1251, 0, 0},  // well-formed, not representable
-        {"\xC0\x80", CONV_NOT_1251, 0, 0},      // overlong but well-formed here
-        {"\xEF\xBB\xBF", CONV_NOT_1251, 0, 0},  // byte-order mark
+        {"\xC0\x80", CONV_NOT_1251, 0, 0},          // overlong but well-formed here
+        {"\xEF\xBB\xBF", CONV_NOT_1251, 0, 0},      // byte-order mark
         {"\x80", CONV_BAD_UTF8, 0, 0},
         {"\xF8\x80\x80\x80", CONV_BAD_UTF8, 0, 0},
         {"\xD0\x41", CONV_BAD_UTF8, 0, 0},
@@ -62,7 +62,8 @@ TEST(ReadChar, Utf8) {
 TEST(ReadChar, SingleBytesIn1251And1252) {
     const std::string all = [] {
         std::string s;
-        for (int b = 0; b < 256; ++b) s += static_cast<char>(b);
+        for (int b = 0; b < 256; ++b)
+            s += static_cast<char>(b);
         return s;
     }();
     for (std::uint8_t codepage : {CP_1251, CP_1252}) {
@@ -94,13 +95,16 @@ TEST(ReadChar, NeverOutsideTheBytes) {
 
 TEST(PairMatrix, RowsAsListed) {
     // Ъ allows only ъе, ъю and ъя.
-    for (int b = 0; b < 32; ++b) EXPECT_EQ(is_likely_pair(26, b), b == 5 || b == 30 || b == 31) << b;
-    EXPECT_TRUE(is_likely_pair(0, 0));    // аа
-    EXPECT_FALSE(is_likely_pair(0, 26));  // аъ
-    EXPECT_FALSE(is_likely_pair(29, 31)); // эя
+    for (int b = 0; b < 32; ++b)
+        EXPECT_EQ(is_likely_pair(26, b), b == 5 || b == 30 || b == 31) << b;
+    EXPECT_TRUE(is_likely_pair(0, 0));     // аа
+    EXPECT_FALSE(is_likely_pair(0, 26));   // аъ
+    EXPECT_FALSE(is_likely_pair(29, 31));  // эя
 }
 
-std::uint8_t Decide(const std::string& bytes) { return decide_text_codepage(View(bytes)); }
+std::uint8_t Decide(const std::string& bytes) {
+    return decide_text_codepage(View(bytes));
+}
 
 TEST(DetectCodePage, Decisions) {
     EXPECT_EQ(Decide("\xAF\xE0\xA8\xA2\xA5\xE2"), CP_866);   // привет in 866
@@ -148,7 +152,8 @@ TEST(DetectCodePage, LoadsTheFirst1024BytesOnly) {
     // Windows-1251 Russian text first, then 866 text after 1024 bytes: only the first
     // counts.
     std::string text;
-    while (text.size() < 1024) text += "\xEC\xEE\xEB\xEE\xEA\xEE \xE8 \xF5\xEB\xE5\xE1 ";  // молоко и хлеб
+    while (text.size() < 1024)
+        text += "\xEC\xEE\xEB\xEE\xEA\xEE \xE8 \xF5\xEB\xE5\xE1 ";  // молоко и хлеб
     text.resize(1024);
     const std::string tail = Iconv1251To866(std::string(3000, '\xEE') + "\xEC\xEE\xEB\xEE\xEA\xEE");
     const std::string book_bytes = text + tail;
@@ -170,11 +175,15 @@ TEST(DetectCodePage, LoadsTheFirst1024BytesOnly) {
 
 TEST(Recode866, MatchesIconvForTextAndKeepsChunkBoundaries) {
     std::string source;
-    for (int b = 0; b < 0x80; ++b) source += static_cast<char>(b);
-    for (int b = 0x80; b <= 0xAF; ++b) source += static_cast<char>(b);
-    for (int b = 0xE0; b <= 0xF1; ++b) source += static_cast<char>(b);
+    for (int b = 0; b < 0x80; ++b)
+        source += static_cast<char>(b);
+    for (int b = 0x80; b <= 0xAF; ++b)
+        source += static_cast<char>(b);
+    for (int b = 0xE0; b <= 0xF1; ++b)
+        source += static_cast<char>(b);
     source += "\xFC";  // №
-    while (source.size() < 200000) source += source;
+    while (source.size() < 200000)
+        source += source;
     // iconv as the reference for every character that Windows-1251 has.
     iconv_t cd = iconv_open("CP1251", "CP866");
     std::string expected(source.size(), '\0');
@@ -209,6 +218,32 @@ TEST(Recode866, MatchesIconvForTextAndKeepsChunkBoundaries) {
     recode_866_chunk(partial);
     EXPECT_EQ(partial.src_pos, 10);
     EXPECT_EQ(partial.dst_len, kConvChunkSize);
+}
+
+TEST(Recode866, EveryByteAsTheCharacterTablesSayInAnyBlock) {
+    // Letters alone, and letters with one byte of box drawing somewhere among them.
+    std::string letters;
+    while (letters.size() < 3 * 4096) {
+        for (int b = 0x80; b <= 0xAF; ++b)
+            letters += static_cast<char>(b);
+        for (int b = 0xE0; b <= 0xEF; ++b)
+            letters += static_cast<char>(b);
+        letters += "text 123\r\n";
+    }
+    for (int b = 0; b < 256; ++b) {
+        std::string source = letters;
+        source[5000] = static_cast<char>(b);
+        std::string expected = source;
+        oem_to_ansi(expected.data(), expected.size());
+        std::string output(source.size(), '\0');
+        TCONVJOB job;
+        job.src = reinterpret_cast<const unsigned char*>(source.data());
+        job.src_len = static_cast<std::int32_t>(source.size());
+        job.dst = reinterpret_cast<unsigned char*>(output.data());
+        job.dst_cap = job.src_len;
+        recode_866_chunk(job);
+        ASSERT_EQ(output, expected) << b;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,365 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "convert/charset.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/syscalls.h"
+
+namespace tomeo::platform {
+namespace {
+
+// One system read or write moves at most this much (Linux caps a call near 2 GiB).
+constexpr std::int64_t kMaxTransfer = std::int64_t{1} << 30;
+// Block size of the copy made when a move crosses file systems.
+constexpr std::int64_t kCopyBlock = std::int64_t{1} << 20;
+
+std::uint32_t attributes_of(const struct stat& st) {
+    std::uint32_t attributes = S_ISDIR(st.st_mode) ? kAttributeDirectory : kAttributeArchive;
+    if ((st.st_mode & S_IWUSR) == 0) attributes |= kAttributeReadOnly;
+    return attributes;
+}
+
+// The directory part of a disk path, ending with '/'; empty for a bare name.
+std::string directory_of(const std::string& disk_path) {
+    const std::size_t slash = disk_path.rfind('/');
+    return slash == std::string::npos ? std::string() : disk_path.substr(0, slash + 1);
+}
+
+bool flush_disk_directory(const std::string& directory) {
+    const int fd = sys_open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return false;
+    // Some file systems cannot sync a directory at all; there is nothing more to do there.
+    const bool flushed = sys_fsync(fd) == 0 || errno == EINVAL;
+    const bool closed = sys_close(fd) == 0;
+    return flushed && closed;
+}
+
+// rename(2) that never replaces: 0 or the error number. Falls back, on file systems
+// without RENAME_NOREPLACE, to a hard link (which fails when the name exists) and, on
+// file systems without hard links either, to a rename after checking the name is free.
+int rename_no_replace(const std::string& from, const std::string& to) {
+    if (sys_rename_noreplace(from.c_str(), to.c_str()) == 0) return 0;
+    int error = errno;
+    if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP) return error;
+
+    if (sys_link(from.c_str(), to.c_str()) == 0) {
+        if (sys_unlink(from.c_str()) == 0) return 0;
+        error = errno;
+        sys_unlink(to.c_str());  // both names are the one file: keep only the old name
+        return error;
+    }
+    error = errno;
+    if (error != EPERM && error != EOPNOTSUPP && error != ENOSYS && error != EMLINK) {
+        return error;
+    }
+
+    struct stat st {};
+    if (sys_lstat(to.c_str(), &st) == 0) return EEXIST;
+    if (errno != ENOENT) return errno;
+    return sys_rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+    struct stat sa {};
+    struct stat sb {};
+    return sys_lstat(a.c_str(), &sa) == 0 && sys_lstat(b.c_str(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool differ_only_in_case(const char* a, const char* b) {
+    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+        if (char_lower(*a) != char_lower(*b)) return false;
+    }
+    return *a == *b;
+}
+
+// A case-insensitive file system finds the new name already "taken" by the file itself:
+// step aside to a temporary name first. On a case-sensitive one (where the new name
+// is another link to the same file) the second step fails and the file goes back.
+bool rename_through_temporary(const std::string& from, const std::string& to) {
+    const std::string prefix =
+        directory_of(from) + ".tomeo-rename-" + std::to_string(getpid()) + "-";
+    std::string temporary;
+    for (int attempt = 0; attempt < 100 && temporary.empty(); ++attempt) {
+        const std::string candidate = prefix + std::to_string(attempt);
+        const int error = rename_no_replace(from, candidate);
+        if (error == 0) {
+            temporary = candidate;
+        } else if (error != EEXIST) {
+            return false;
+        }
+    }
+    if (temporary.empty()) return false;
+    const int error = rename_no_replace(temporary, to);
+    if (error == 0) return true;
+    // Back to the old name (should even that fail, the file keeps the temporary one).
+    rename_no_replace(temporary, from);
+    errno = error;
+    return false;
+}
+
+// A descriptor closed at the end of the scope, for the copy below.
+class ScopedFd {
+public:
+    explicit ScopedFd(int fd) : fd_(fd) {}
+    ~ScopedFd() {
+        if (fd_ >= 0) sys_close(fd_);
+    }
+    ScopedFd(const ScopedFd&) = delete;
+    ScopedFd& operator=(const ScopedFd&) = delete;
+    int get() const { return fd_; }
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return sys_close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+bool copy_data(int in, int out) {
+    const auto block = std::make_unique<char[]>(kCopyBlock);
+    for (std::int64_t offset = 0;;) {
+        const ssize_t n = sys_pread(in, block.get(), kCopyBlock, offset);
+        if (n == 0) return true;
+        if (n < 0) return false;
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = sys_pwrite(out, block.get() + done, n - done, offset + done);
+            if (w <= 0) return false;
+            done += w;
+        }
+        offset += n;
+    }
+}
+
+// Copies src, a regular file, to a newly created dst with the same permissions and
+// times, flushes dst and its directory, then deletes src. Any failure deletes dst.
+bool copy_then_delete(const std::string& src, const std::string& dst) {
+    ScopedFd in(sys_open(src.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK));
+    struct stat st {};
+    if (in.get() < 0 || sys_fstat(in.get(), &st) != 0) return false;
+    if (!S_ISREG(st.st_mode)) {
+        errno = EXDEV;
+        return false;
+    }
+    ScopedFd out(sys_open(dst.c_str(), O_WRONLY | O_CREAT | O_EXCL, st.st_mode & 0777));
+    if (out.get() < 0) return false;
+
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    bool ok = copy_data(in.get(), out.get()) && sys_fchmod(out.get(), st.st_mode & 0777) == 0 &&
+              sys_futimens(out.get(), times) == 0 && sys_fsync(out.get()) == 0;
+    int error = ok ? 0 : errno;
+    if (!out.close() && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && !flush_disk_directory(directory_of(dst))) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && sys_unlink(src.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        sys_unlink(dst.c_str());
+        errno = error;
+    }
+    return ok;
+}
+
+}  // namespace
+
+bool PathToDisk(const char* path, std::string& disk_path) {
+    if (std::strchr(path, kUnrepresentable) != nullptr) return false;
+    disk_path = cp1251_to_utf8(path);
+    return true;
+}
+
+bool PathFromDisk(std::string_view disk_path, std::string& path) {
+    return utf8_to_cp1251(disk_path, path);
+}
+
+// --- File -------------------------------------------------------------------------
+
+File::~File() {
+    if (fd_ >= 0) sys_close(fd_);
+}
+
+File::File(File&& other) noexcept : fd_(other.fd_) {
+    other.fd_ = -1;
+}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) sys_close(fd_);
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+File File::open(const char* path, FileAccess access) {
+    std::string disk;
+    if (!PathToDisk(path, disk)) return File();
+    int flags = O_RDONLY;
+    if (access == FileAccess::Write) flags = O_WRONLY;
+    if (access == FileAccess::ReadWrite) flags = O_RDWR;
+    // O_NONBLOCK: opening a named pipe must not wait for a writer; regular files ignore it.
+    File file(sys_open(disk.c_str(), flags | O_NONBLOCK | O_NOCTTY));
+    struct stat st {};
+    if (file.is_open() && (sys_fstat(file.fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
+        return File();
+    }
+    return file;
+}
+
+File File::create(const char* path, CreateMode mode, std::uint32_t attributes) {
+    std::string disk;
+    if (!PathToDisk(path, disk)) return File();
+    const bool read_only = (attributes & kAttributeReadOnly) != 0;
+    const int flags =
+        O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | (mode == CreateMode::New ? O_EXCL : O_TRUNC);
+    File file(sys_open(disk.c_str(), flags, read_only ? 0444 : 0666));
+    struct stat st {};
+    if (file.is_open() && (sys_fstat(file.fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
+        return File();
+    }
+    // A replaced file keeps its old permissions unless asked to become read-only.
+    if (file.is_open() && read_only && (st.st_mode & 0222) != 0 &&
+        sys_fchmod(file.fd_, st.st_mode & 07555) != 0) {
+        return File();
+    }
+    return file;
+}
+
+std::int64_t File::read_at(void* buffer, std::int64_t count, std::int64_t offset) {
+    if (fd_ < 0 || count < 0 || offset < 0) return -1;
+    auto* bytes = static_cast<char*>(buffer);
+    std::int64_t done = 0;
+    while (done < count) {
+        const ssize_t n =
+            sys_pread(fd_, bytes + done, std::min(count - done, kMaxTransfer), offset + done);
+        if (n < 0) return -1;
+        if (n == 0) break;
+        done += n;
+    }
+    return done;
+}
+
+std::int64_t File::write_at(const void* buffer, std::int64_t count, std::int64_t offset) {
+    if (fd_ < 0 || count < 0 || offset < 0) return -1;
+    const auto* bytes = static_cast<const char*>(buffer);
+    std::int64_t done = 0;
+    while (done < count) {
+        const ssize_t n =
+            sys_pwrite(fd_, bytes + done, std::min(count - done, kMaxTransfer), offset + done);
+        if (n <= 0) return -1;
+        done += n;
+    }
+    return done;
+}
+
+bool File::size(std::int64_t& size) {
+    struct stat st {};
+    if (fd_ < 0 || sys_fstat(fd_, &st) != 0) return false;
+    size = st.st_size;
+    return true;
+}
+
+bool File::flush() {
+    return fd_ >= 0 && sys_fsync(fd_) == 0;
+}
+
+bool File::last_write_time(FILETIME& local_time) {
+    struct stat st {};
+    if (fd_ < 0 || sys_fstat(fd_, &st) != 0) return false;
+    local_time = LocalFileTimeFromUtc(st.st_mtim);
+    return true;
+}
+
+bool File::set_last_write_time(FILETIME local_time) {
+    if (fd_ < 0) return false;
+    const struct timespec times[2] = {{0, UTIME_OMIT}, UtcFromLocalFileTime(local_time)};
+    return sys_futimens(fd_, times) == 0;
+}
+
+bool File::close() {
+    if (fd_ < 0) return true;
+    const int fd = fd_;
+    fd_ = -1;
+    return sys_close(fd) == 0;
+}
+
+// --- Paths ------------------------------------------------------------------------
+
+bool GetFileStatus(const char* path, FileStatus& status) {
+    std::string disk;
+    struct stat st {};
+    if (!PathToDisk(path, disk) || sys_stat(disk.c_str(), &st) != 0) return false;
+    status.size = st.st_size;
+    status.last_write_time = LocalFileTimeFromUtc(st.st_mtim);
+    status.attributes = attributes_of(st);
+    return true;
+}
+
+bool SetFileLastWriteTime(const char* path, FILETIME local_time) {
+    std::string disk;
+    if (!PathToDisk(path, disk)) return false;
+    const struct timespec times[2] = {{0, UTIME_OMIT}, UtcFromLocalFileTime(local_time)};
+    return sys_utimensat(disk.c_str(), times) == 0;
+}
+
+bool RemoveFile(const char* path) {
+    std::string disk;
+    return PathToDisk(path, disk) && sys_unlink(disk.c_str()) == 0;
+}
+
+bool ReadWholeFile(const char* path, std::int64_t limit, std::string& bytes) {
+    bytes.clear();
+    File file = File::open(path, FileAccess::Read);
+    if (!file.is_open()) return false;
+    char block[16384];
+    for (;;) {
+        const std::int64_t n =
+            file.read_at(block, sizeof block, static_cast<std::int64_t>(bytes.size()));
+        if (n < 0 || static_cast<std::int64_t>(bytes.size()) + n > limit) return false;
+        bytes.append(block, static_cast<std::size_t>(n));
+        if (n < static_cast<std::int64_t>(sizeof block)) return true;
+    }
+}
+
+bool MoveFile(const char* from, const char* to) {
+    std::string src, dst;
+    if (!PathToDisk(from, src) || !PathToDisk(to, dst)) return false;
+    if (src == dst) return true;
+    const int error = rename_no_replace(src, dst);
+    if (error == 0) return true;
+    if (error == EEXIST && differ_only_in_case(from, to) && same_file(src, dst)) {
+        return rename_through_temporary(src, dst);
+    }
+    if (error == EXDEV) return copy_then_delete(src, dst);
+    errno = error;
+    return false;
+}
+
+bool ReplaceFile(const char* from, const char* to) {
+    std::string src, dst;
+    return PathToDisk(from, src) && PathToDisk(to, dst) &&
+           sys_rename(src.c_str(), dst.c_str()) == 0;
+}
+
+bool FlushDirectory(const char* directory) {
+    std::string disk;
+    return PathToDisk(directory, disk) && flush_disk_directory(disk);
+}
+
+}  // namespace tomeo::platform

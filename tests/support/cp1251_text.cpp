@@ -1,0 +1,15 @@
+#include "tests/support/cp1251_text.h"
+
+#include <gtest/gtest.h>
+
+#include "convert/charset.h"
+
+namespace tomeo::test {
+
+std::string W(const std::string& utf8) {
+    std::string out;
+    EXPECT_TRUE(utf8_to_cp1251(utf8, out)) << utf8;
+    return out;
+}
+
+}  // namespace tomeo::test
