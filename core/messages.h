@@ -23,6 +23,12 @@ inline constexpr auto kReasonNot1251 = cp1251(
 inline constexpr auto kReasonUnknownTag = cp1251(" Неизвестный тег.");
 inline constexpr auto kReasonBrokenStructure = cp1251(" Нарушена структура файла.");
 
+// Labels of the information text shown for the selected book.
+inline constexpr auto kInfoAuthor = cp1251("Автор: ");
+inline constexpr auto kInfoTitle = cp1251("Название: ");
+inline constexpr auto kInfoGenre = cp1251("Жанр: ");
+inline constexpr auto kInfoSeries = cp1251("Серия: ");
+
 // The program as a whole.
 inline constexpr auto kInvalidCommandLine = cp1251("Недопустимые параметры командной строки.");
 inline constexpr auto kNoWindowInThisBuild = cp1251(

@@ -1,0 +1,111 @@
+// The t step: an FB2 book turned into plain Windows-1251 text with CR LF line ends.
+// First comes a header printed by the script txthdr.sc, then the main body paragraph by
+// paragraph, with the footnotes of the notes body written inline where they are
+// referenced. One pass over the book buffer, chunk by chunk; no document tree is built.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "book/book_desc.h"
+#include "book/xml_tag.h"
+#include "convert/codepage.h"
+#include "convert/conv_job.h"
+#include "convert/text_layout.h"
+#include "core/wlist.h"
+#include "core/wstr.h"
+
+namespace tomeo {
+
+class Fb2TextConverter;
+
+// Runs txthdr.sc for the book being converted, with its printp() and printannt()
+// bound to the converter. False when the script fails (its message stays with the
+// script, for the report).
+class TextHeaderScript {
+public:
+    virtual ~TextHeaderScript() = default;
+    virtual bool RunHeader(Fb2TextConverter& converter) = 0;
+};
+
+// One footnote of the notes body.
+struct TNOTE {
+    explicit TNOTE(const char* id) { note_id.assign(id); }
+    WSTR note_id;
+    std::string note_text;  // its paragraphs run together
+};
+
+class Fb2TextConverter {
+public:
+    // What one conversion reads: the whole book in the buffer, the code page it is read
+    // in, its description (for the annotation), the layout settings and the header
+    // script. All must outlive the conversion.
+    struct Input {
+        ByteView book;
+        std::uint8_t codepage_state = CP_1251;
+        const TBOOKDESC* description = nullptr;
+        TextLayout layout;
+        TextHeaderScript* header = nullptr;
+    };
+
+    void fb2txt_begin(TCONVJOB& job, const Input& input);
+    // One step: the first also runs the header script and finds the bodies and notes.
+    // Fills the chunk and sets job.src_pos, job.dst_len and job.status; the closing tag
+    // of the main body moves src_pos to the end of the input.
+    void fb2txt_chunk(TCONVJOB& job);
+    // Releases the paragraph and line buffers, after the last step, success or not.
+    void fb2txt_end();
+
+    // The script procedures. printp writes its text as a paragraph (an empty text asks
+    // for a blank line); printannt writes the book's annotation. False on a failure,
+    // which the script turns into its error 4.
+    bool printp(const char* text);
+    bool printannt();
+
+    // Renders the annotation starting at `annt_pos` of the book with paragraph form 1
+    // and indent 4, for the information text; the notes are not loaded, so a note link
+    // adds nothing. Gives the conversion status; the rendering goes to `out`.
+    std::int32_t render_annotation(const ByteView& book, std::uint8_t codepage_state,
+                                   std::int32_t annt_pos, std::string& out);
+
+    const OwningList<TNOTE>& notes() const { return notes_; }
+
+private:
+    enum class Mode { kBody, kAnnotation };
+
+    std::int32_t find_bodies();
+    std::int32_t collect_notes();
+    // The tag-and-text loop from pos_: until the chunk is full (annotation mode goes on
+    // past it), the body or the annotation ends, or a status is set.
+    std::int32_t convert_body(Mode mode);
+    std::int32_t handle_tag(Mode mode, bool& stop);
+    std::int32_t handle_note_link();
+    void reset_elements();
+    bool collecting() const;
+
+    Input input_;
+    TCONVJOB* job_ = nullptr;
+    CharReader reader_;
+    TXMLTAG tag_;
+    ParagraphEmitter emitter_;
+    OwningList<TNOTE> notes_;
+    bool notes_loaded_ = false;
+
+    std::int32_t pos_ = 0;
+    std::int32_t main_body_pos_ = -1;   // just after the main body's opening tag
+    std::int32_t notes_body_pos_ = -1;  // just after the notes body's opening tag
+    bool header_done_ = false;
+    bool body_closed_ = false;  // the main body's closing tag has been read
+
+    std::string para_;  // the text of the current paragraph-like element
+    bool in_p_ = false, in_v_ = false, in_text_author_ = false, in_subtitle_ = false;
+    bool in_title_ = false;
+    int section_depth_ = 0;
+    bool in_a_ = false, a_is_note_ = false;
+    bool in_annotation_ = false;
+    // Nesting only; nothing is written for them.
+    bool in_epigraph_ = false, in_poem_ = false, in_stanza_ = false, in_cite_ = false;
+    bool in_strong_ = false, in_h2_ = false;
+};
+
+}  // namespace tomeo

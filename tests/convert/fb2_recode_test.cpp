@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "convert/charset.h"
+#include "convert/fb2_recode.h"
+
+namespace tomeo {
+namespace {
+
+struct Recoding {
+    std::int32_t status = CONV_OK;
+    std::string text;
+};
+
+Recoding Recode(const std::string& book, std::int32_t chunk_size = kConvChunkSize) {
+    std::vector<unsigned char> chunk(chunk_size);
+    TCONVJOB job;
+    job.src = reinterpret_cast<const unsigned char*>(book.data());
+    job.src_len = static_cast<std::int32_t>(book.size());
+    job.dst = chunk.data();
+    job.dst_cap = chunk_size;
+    Utf8Recoder recoder;
+    recoder.recode_utf8_begin(job);
+    Recoding r;
+    while (job.src_pos < job.src_len) {
+        recoder.recode_utf8_chunk(job);
+        if (job.status != CONV_OK) break;
+        r.text.append(reinterpret_cast<char*>(job.dst), job.dst_len);
+        job.dst_len = 0;
+    }
+    r.status = job.status;
+    return r;
+}
+
+TEST(Utf8Recoding, OnlyTheDeclarationValueChanges) {
+    const std::string book =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?><p>Текст про UTF-8 — да</p>";
+    const Recoding r = Recode(book);
+    ASSERT_EQ(r.status, CONV_OK);
+    std::string expected;
+    ASSERT_TRUE(utf8_to_cp1251(
+        "<?xml version=\"1.0\" encoding=\"windows-1251\"?><p>Текст про UTF-8 — да</p>", expected));
+    EXPECT_EQ(r.text, expected);
+}
+
+TEST(Utf8Recoding, BinariesAreCopiedAsTheyAre) {
+    const std::string binary = "<BINARY id=\"обложка.jpg\" content-type=\"image/jpeg\">/9j/4AAQ</binary>";
+    const std::string book = "<?xml encoding=\"UTF-8\"?><p>я</p>" + binary + "<binaryx/><p>ё</p>";
+    const Recoding r = Recode(book, 16);
+    ASSERT_EQ(r.status, CONV_OK);
+    EXPECT_EQ(r.text, "<?xml encoding=\"windows-1251\"?><p>\xFF</p>" + binary + "<binaryx/><p>\xB8</p>");
+}
+
+TEST(Utf8Recoding, Failures) {
+    EXPECT_EQ(Recode("\xEF\xBB\xBF<?xml encoding=\"UTF-8\"?>").status, CONV_NOT_1251)
+        << "a byte-order mark has no Windows-1251 form";
+    EXPECT_EQ(Recode("<?xml encoding=\"UTF-8\"?>\xD0\x41").status, CONV_BAD_UTF8);
+    EXPECT_EQ(Recode("<?xml encoding=\"UTF-8\"?>ok\xD0").status, CONV_TRUNCATED);
+    // A character outside Windows-1251 in the last of several chunks.
+    const std::string late = "<?xml encoding=\"UTF-8\"?>" + std::string(200000, 'a') + "\xE4\xB8\x80";
+    EXPECT_EQ(Recode(late).status, CONV_NOT_1251);
+}
+
+TEST(Utf8Recoding, ShrinksMultiByteCharacters) {
+    const Recoding r = Recode("<?xml encoding=\"UTF-8\"?>Ж—");
+    ASSERT_EQ(r.status, CONV_OK);
+    EXPECT_TRUE(r.text.ends_with("\xC6\x97"));
+}
+
+}  // namespace
+}  // namespace tomeo
