@@ -311,6 +311,14 @@ bool GetFileStatus(const char* path, FileStatus& status) {
     return true;
 }
 
+bool IsSameFile(const char* a, const char* b) {
+    std::string disk_a, disk_b;
+    struct stat sa {};
+    struct stat sb {};
+    return PathToDisk(a, disk_a) && PathToDisk(b, disk_b) && sys_stat(disk_a.c_str(), &sa) == 0 &&
+           sys_stat(disk_b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 bool SetFileLastWriteTime(const char* path, FILETIME local_time) {
     std::string disk;
     if (!PathToDisk(path, disk)) return false;
@@ -355,6 +363,29 @@ bool ReplaceFile(const char* from, const char* to) {
     std::string src, dst;
     return PathToDisk(from, src) && PathToDisk(to, dst) &&
            sys_rename(src.c_str(), dst.c_str()) == 0;
+}
+
+bool WriteFileReplacing(const char* path, std::string_view bytes) {
+    std::string directory = path;
+    directory.resize(directory.rfind('/') + 1);  // empty without a separator: the working one
+    // Unique per process, so that two programs saving at once never share one.
+    const std::string temporary = std::string(path) + "." + std::to_string(getpid()) + ".tmp";
+
+    File file = File::create(temporary.c_str(), CreateMode::New, 0);
+    if (!file.is_open() && errno == EEXIST) {
+        // Left by a crashed program that had our process number: no one writes it now.
+        RemoveFile(temporary.c_str());
+        file = File::create(temporary.c_str(), CreateMode::New, 0);
+    }
+    if (!file.is_open()) return false;
+    const auto size = static_cast<std::int64_t>(bytes.size());
+    const bool written =
+        file.write_at(bytes.data(), size, 0) == size && file.flush() && file.close();
+    if (!written || !ReplaceFile(temporary.c_str(), path)) {
+        RemoveFile(temporary.c_str());
+        return false;
+    }
+    return FlushDirectory(directory.c_str());
 }
 
 bool FlushDirectory(const char* directory) {
