@@ -229,16 +229,18 @@ File File::create(const char* path, CreateMode mode, std::uint32_t attributes) {
     const int flags =
         O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | (mode == CreateMode::New ? O_EXCL : O_TRUNC);
     File file(sys_open(disk.c_str(), flags, read_only ? 0444 : 0666));
+    if (!file.is_open()) return file;
     struct stat st {};
-    if (file.is_open() && (sys_fstat(file.fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
-        return File();
-    }
     // A replaced file keeps its old permissions unless asked to become read-only.
-    if (file.is_open() && read_only && (st.st_mode & 0222) != 0 &&
-        sys_fchmod(file.fd_, st.st_mode & 07555) != 0) {
-        return File();
-    }
-    return file;
+    const bool usable =
+        sys_fstat(file.fd_, &st) == 0 && S_ISREG(st.st_mode) &&
+        (!read_only || (st.st_mode & 0222) == 0 || sys_fchmod(file.fd_, st.st_mode & 07555) == 0);
+    if (usable) return file;
+    file.close();
+    // A file this call created (O_EXCL: it is a new regular file) must not stay behind;
+    // an existing one is not ours to delete.
+    if (mode == CreateMode::New) sys_unlink(disk.c_str());
+    return File();
 }
 
 std::int64_t File::read_at(void* buffer, std::int64_t count, std::int64_t offset) {

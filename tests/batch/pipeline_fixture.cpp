@@ -8,18 +8,18 @@
 
 namespace tomeo::test {
 
-PipelineTest::PipelineTest() : pipeline(std::make_unique<Pipeline>(globals, run)) {
+PipelineHarness::PipelineHarness() : pipeline(std::make_unique<Pipeline>(globals, run)) {
     LoadScriptResource(globals.scripts.rename, kRenameScriptResource);
     LoadScriptResource(globals.scripts.move, kMoveScriptResource);
     LoadScriptResource(globals.scripts.header, kHeaderScriptResource);
 }
 
-void PipelineTest::Put(const std::string& name, const std::string& bytes) const {
+void PipelineHarness::Put(const std::string& name, const std::string& bytes) const {
     std::filesystem::create_directories(std::filesystem::path(Path(name)).parent_path());
     WriteFile(Path(name), bytes);
 }
 
-std::vector<std::string> PipelineTest::Files() const {
+std::vector<std::string> PipelineHarness::Files() const {
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
         if (!entry.is_regular_file()) continue;
@@ -29,7 +29,7 @@ std::vector<std::string> PipelineTest::Files() const {
     return files;
 }
 
-void PipelineTest::List() {
+void PipelineHarness::List() {
     run.current_dir.assign(W(dir.path()).c_str());
     globals.file_list.ClearFileList();
     ScanDirectory(globals.file_list, run.current_dir.c_str(), SCAN_DIRECTORY, true, "*");
@@ -37,7 +37,7 @@ void PipelineTest::List() {
     globals.file_list.SortFileList();
 }
 
-void PipelineTest::Select(const std::string& name) {
+void PipelineHarness::Select(const std::string& name) {
     List();
     const std::string wanted = W(name);
     for (std::int32_t i = 0; i < globals.file_list.count(); ++i) {
@@ -50,16 +50,16 @@ void PipelineTest::Select(const std::string& name) {
     ADD_FAILURE() << name << " is not listed";
 }
 
-std::uint32_t PipelineTest::Process(const std::string& name, std::uint32_t operations) {
+std::uint32_t PipelineHarness::Process(const std::string& name, std::uint32_t operations) {
     Select(name);
     return pipeline->ProcessFile(operations);
 }
 
-void PipelineTest::SetScript(SCRIPT& script, const std::string& text) {
+void PipelineHarness::SetScript(SCRIPT& script, const std::string& text) {
     script.set_text(W(text).c_str());
 }
 
-void PipelineTest::MoveInto(const std::string& subfolder) {
+void PipelineHarness::MoveInto(const std::string& subfolder) {
     SetScript(globals.scripts.move, "$dir = \"" + dir.path() + subfolder + "\"");
 }
 

@@ -18,9 +18,9 @@
 
 namespace tomeo::test {
 
-class PipelineTest : public ::testing::Test {
-protected:
-    PipelineTest();
+class PipelineHarness {
+public:
+    PipelineHarness();
 
     // dir / name; names are UTF-8 and may hold '/'.
     std::string Path(const std::string& name) const { return dir / name; }
@@ -47,5 +47,7 @@ protected:
     RunBuffers run;
     std::unique_ptr<Pipeline> pipeline;
 };
+
+class PipelineTest : public ::testing::Test, public PipelineHarness {};
 
 }  // namespace tomeo::test
