@@ -1,5 +1,6 @@
 // Books made on the spot for the pipeline tests, the end-to-end tests and the
 // benchmarks: FB2 books from a few fields, and single-member zip archives of them.
+// No GoogleTest here: the benchmarks build this file too.
 #pragma once
 
 #include <cstdint>
