@@ -181,41 +181,8 @@ bool Pipeline::Prepare(Call& c) {
     if (c.has(OP_DESCRIPTION | OP_INFO | OP_DOS | OP_UTF8)) c.pending |= OP_CODEPAGE;
     if (c.has(OP_CODEPAGE | OP_DESCRIPTION | OP_INFO)) c.need_open = true;
 
-    if (c.pending == OP_MOVE_TO) {
-        if (target_dir_.is_empty() || !ResolveTargetDirectory(target_dir_.c_str(), c.dest_dir)) {
-            return false;
-        }
-        if (same_ignoring_case(c.dest_dir.c_str(), c.source_dir.c_str())) {
-            c.drop(OP_MOVE_TO);
-        } else {
-            c.plain_move = true;
-        }
-        join(c.dest_path, c.dest_dir, c.new_physical_name.c_str());
-    }
-    if (c.pending == OP_RENAME_TO) {
-        if (!IsSafeFileName(new_name_.c_str())) return false;
-        c.new_book_name.assign(new_name_.c_str());
-        c.new_book_name.append(current_.extension());
-        if (!c.zipped) {
-            c.new_physical_name.assign(c.new_book_name);
-            // A change of letter case alone is a rename too.
-            if (std::strcmp(c.new_physical_name.c_str(), c.physical_name.c_str()) != 0) {
-                c.plain_move = true;
-            } else {
-                c.drop(OP_RENAME_TO);
-            }
-        } else {
-            c.new_physical_name.assign(new_name_.c_str());
-            c.new_physical_name.append(kZipExtension);
-            if (std::strcmp(c.new_book_name.c_str(), c.book_name.c_str()) != 0 ||
-                std::strcmp(c.new_physical_name.c_str(), c.physical_name.c_str()) != 0) {
-                c.need_open = c.write_new = c.raw_copy = true;
-            } else {
-                c.drop(OP_RENAME_TO);
-            }
-        }
-        join(c.dest_path, c.dest_dir, c.new_physical_name.c_str());
-    }
+    if (c.pending == OP_MOVE_TO && !SetDestinationDirectory(c, OP_MOVE_TO)) return false;
+    if (c.pending == OP_RENAME_TO && !SetNewName(c, OP_RENAME_TO)) return false;
     if (c.has(OP_ZIP)) {
         replace_extension(c.new_physical_name, kZipExtension);
         join(c.dest_path, c.dest_dir, c.new_physical_name.c_str());
@@ -236,6 +203,57 @@ bool Pipeline::Prepare(Call& c) {
     if (c.has(OP_CODEPAGE)) reader_.codepage_state = CP_UNSET;
     if (c.has(OP_DESCRIPTION)) clear_description(desc_);
     if (c.has(OP_INFO)) info_.info_clear();
+    return true;
+}
+
+// The destination of a move: the target directory, unless the file is there already.
+bool Pipeline::SetDestinationDirectory(Call& c, std::uint32_t operation) {
+    if (target_dir_.is_empty() || !ResolveTargetDirectory(target_dir_.c_str(), c.dest_dir)) {
+        return false;
+    }
+    if (same_ignoring_case(c.dest_dir.c_str(), c.source_dir.c_str())) {
+        c.drop(operation);
+    } else {
+        c.plain_move = true;
+    }
+    join(c.dest_path, c.dest_dir, c.new_physical_name.c_str());
+    return true;
+}
+
+// The names of a rename to new_name_: a loose book is renamed by the file system, a
+// zipped or packed one is written anew under the name (its member too). A change of
+// letter case alone is a rename; no change at all leaves nothing to do.
+bool Pipeline::SetNewName(Call& c, std::uint32_t operation) {
+    // A name that would lead out of the folder is no name.
+    if (!IsSafeFileName(new_name_.c_str())) return false;
+    c.new_book_name.assign(new_name_.c_str());
+    c.new_book_name.append(current_.extension());
+    const bool changed_book = std::strcmp(c.new_book_name.c_str(), c.book_name.c_str()) != 0;
+    if (c.zipped || c.has(OP_ZIP)) {
+        c.new_physical_name.assign(new_name_.c_str());
+        c.new_physical_name.append(kZipExtension);
+        if (changed_book ||
+            std::strcmp(c.new_physical_name.c_str(), c.physical_name.c_str()) != 0) {
+            c.need_open = c.write_new = true;
+            c.plain_move = false;
+            // A packed book is written from its content; a zipped one is copied raw.
+            if (c.has(OP_ZIP)) {
+                c.read_all = true;
+            } else {
+                c.raw_copy = true;
+            }
+        } else {
+            c.drop(operation);
+        }
+    } else {
+        c.new_physical_name.assign(c.new_book_name);
+        if (changed_book) {
+            c.plain_move = true;
+        } else {
+            c.drop(operation);
+        }
+    }
+    join(c.dest_path, c.dest_dir, c.new_physical_name.c_str());
     return true;
 }
 
@@ -307,15 +325,7 @@ bool Pipeline::Read(Call& c) {
             move_error_.assign(scripts_.move.error_message());
             return false;
         }
-        if (target_dir_.is_empty() || !ResolveTargetDirectory(target_dir_.c_str(), c.dest_dir)) {
-            return false;
-        }
-        if (same_ignoring_case(c.dest_dir.c_str(), c.source_dir.c_str())) {
-            c.drop(OP_MOVE);
-        } else {
-            c.plain_move = true;
-        }
-        join(c.dest_path, c.dest_dir, c.new_physical_name.c_str());
+        if (!SetDestinationDirectory(c, OP_MOVE)) return false;
     }
     if (c.has(OP_RENAME)) {
         try {
@@ -324,34 +334,7 @@ bool Pipeline::Read(Call& c) {
             rename_error_.assign(scripts_.rename.error_message());
             return false;
         }
-        // A name that would lead out of the folder is no name.
-        if (!IsSafeFileName(new_name_.c_str())) return false;
-        c.new_book_name.assign(new_name_.c_str());
-        c.new_book_name.append(current_.extension());
-        if (c.zipped || c.has(OP_ZIP)) {
-            c.new_physical_name.assign(new_name_.c_str());
-            c.new_physical_name.append(kZipExtension);
-            if (std::strcmp(c.new_book_name.c_str(), c.book_name.c_str()) != 0 ||
-                std::strcmp(c.new_physical_name.c_str(), c.physical_name.c_str()) != 0) {
-                c.write_new = true;
-                c.plain_move = false;
-                if (c.has(OP_ZIP)) {
-                    c.read_all = true;
-                } else {
-                    c.raw_copy = true;
-                }
-            } else {
-                c.drop(OP_RENAME);
-            }
-        } else {
-            c.new_physical_name.assign(c.new_book_name);
-            if (std::strcmp(c.new_physical_name.c_str(), c.physical_name.c_str()) != 0) {
-                c.plain_move = true;
-            } else {
-                c.drop(OP_RENAME);
-            }
-        }
-        join(c.dest_path, c.dest_dir, c.new_physical_name.c_str());
+        if (!SetNewName(c, OP_RENAME)) return false;
     }
     if (c.has(OP_UTF8)) {
         if (reader_.codepage_state == CP_UTF8) {
@@ -625,24 +608,33 @@ bool Pipeline::FinishOutputs(Call& c) {
     }
     if (!ReplaceSource(c)) return false;
 
+    TakeReplacement(c);
+    if (c.output_container == CONTAINER_ZIP) {
+        current_.zipname.assign(c.new_physical_name);
+    } else if (c.has(kRenames)) {
+        current_.name.assign(c.new_physical_name);
+    }
+    c.drop(kRenames);
+    if (c.has(kMoves)) current_.dir.assign(c.dest_dir);
+    c.drop(kMoves);
+    return true;
+}
+
+// The record describes the replacement's content (its name aside), which no longer
+// needs recoding or packing.
+void Pipeline::TakeReplacement(Call& c) {
     current_.container = c.output_container;
     if (c.output_container == CONTAINER_ZIP) {
         current_.size = close_info_.membersize;
         current_.zipsize = close_info_.filesize;
         current_.time = close_info_.membertime;
-        current_.zipname.assign(c.new_physical_name);
         current_.name.assign(c.new_book_name);
     } else {
         current_.size = close_info_.filesize;
         current_.time = close_info_.filetime;
-        if (c.has(kRenames)) current_.name.assign(c.new_physical_name);
     }
-    c.drop(kRenames);
-    if (c.has(kMoves)) current_.dir.assign(c.dest_dir);
-    c.drop(kMoves);
     if (c.has(kRecodings)) reader_.codepage_state = CP_1251;
     c.drop(kRecodings | OP_ZIP);
-    return true;
 }
 
 // The complete, flushed replacement takes the source's place. Afterwards the source is
@@ -670,18 +662,7 @@ bool Pipeline::ReplaceSource(Call& c) {
         c.replacement_created = false;
         if (!platform::MoveFile(source, dest)) {
             // The new content is in place under the old name: only the rename failed.
-            current_.container = c.output_container;
-            if (c.output_container == CONTAINER_ZIP) {
-                current_.size = close_info_.membersize;
-                current_.zipsize = close_info_.filesize;
-                current_.time = close_info_.membertime;
-                current_.name.assign(c.new_book_name);
-            } else {
-                current_.size = close_info_.filesize;
-                current_.time = close_info_.filetime;
-            }
-            if (c.has(kRecodings)) reader_.codepage_state = CP_1251;
-            c.pending &= kRenames;
+            TakeReplacement(c);
             return false;
         }
         return true;

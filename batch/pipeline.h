@@ -130,11 +130,14 @@ private:
     struct Call;  // the working values of one ProcessFile call
 
     bool Prepare(Call& call);
+    bool SetDestinationDirectory(Call& call, std::uint32_t operation);
+    bool SetNewName(Call& call, std::uint32_t operation);
     bool Read(Call& call);
     bool CreateOutputs(Call& call);
     bool PassOverContent(Call& call);
     bool FinishOutputs(Call& call);
     bool ReplaceSource(Call& call);
+    void TakeReplacement(Call& call);
     bool PlainMove(Call& call);
     void Fail(Call& call);
     bool ConvertInto(TFILESTREAM& output, bool dos);

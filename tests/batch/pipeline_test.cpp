@@ -108,6 +108,23 @@ TEST_F(PipelineTest, ZippedRenameInOtherLetterCaseKeepsAFileOfThatName) {
     EXPECT_EQ(Get("X.zip"), "somebody else's");
 }
 
+// Two names of one file look like a case-insensitive file system: the new archive
+// replaces the source atomically, then takes the other name if it can. Here the other
+// name still holds the old archive, so the rename fails, and nothing is lost.
+TEST_F(PipelineTest, ARenameOntoAnotherNameOfTheSameFileLosesNothing) {
+    const std::string book = MakeFb2({});
+    Put("x.zip", MakeZip({"x.fb2", book}));
+    ASSERT_EQ(link(Path("x.zip").c_str(), Path("X.zip").c_str()), 0);
+    SetScript(globals.scripts.rename, "$filename = \"X\"");
+    EXPECT_EQ(Process("x.zip", OP_RENAME), RES_RENAME);
+    EXPECT_EQ(Files(), (Names{"X.zip", "x.zip"}));
+    EXPECT_EQ(ReadZip(Get("x.zip")).name, "X.fb2");
+    EXPECT_EQ(ReadZip(Get("x.zip")).content, book);
+    EXPECT_EQ(ReadZip(Get("X.zip")).name, "x.fb2");
+    EXPECT_STREQ(pipeline->current().name.c_str(), "X.fb2");
+    EXPECT_STREQ(pipeline->current().zipname.c_str(), "x.zip");
+}
+
 TEST_F(PipelineTest, NamesThatWouldLeaveTheFolderFailTheRename) {
     Put("abc.fb2", MakeFb2({}));
     for (const std::string name : {"a/b", "..", ".", "", "/abs"}) {
