@@ -1,0 +1,137 @@
+// The u and t steps on a large UTF-8 FB2 book: the UTF-8 recoding against
+// `iconv -f utf-8 -t cp1251` on the same file, and the conversion to text in MB of
+// input per second beside calibre's `ebook-convert` where it is installed.
+//
+// Targets: -u at least as fast as iconv; -t at least 50 MB/s.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "bench/bench_support.h"
+#include "convert/charset.h"
+#include "convert/fb2_recode.h"
+#include "convert/fb2_text.h"
+
+namespace {
+
+using namespace tomeo;
+using namespace tomeo::bench;
+
+constexpr std::size_t kBookSize = 20u << 20;
+
+// A UTF-8 FB2 book of about `size` bytes: sections of paragraphs of Russian text, a
+// note link now and then, a notes body and a picture.
+std::string MakeFb2(std::size_t size) {
+    // Russian letters take two bytes in UTF-8: about half the size in Windows-1251 text.
+    const std::string text = cp1251_to_utf8(MakeBook(size / 2));
+    std::string book =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<FictionBook xmlns:l=\"http://www.w3.org/"
+        "1999/xlink\"><description><title-info><author><first-name>Лев</first-name>"
+        "<last-name>Толстой</last-name></author><book-title>Роман</book-title>"
+        "<annotation><p>Большой роман.</p></annotation></title-info></description>\n<body>";
+    std::size_t at = 0;
+    for (int paragraph = 0; at < text.size(); ++paragraph) {
+        if (paragraph % 40 == 0) {
+            if (paragraph > 0) book += "</section>\n";
+            book += "<section><title><p>Глава " + std::to_string(paragraph / 40 + 1) + "</p></title>\n";
+        }
+        std::size_t end = text.find("\r\n", at);
+        if (end == std::string::npos) end = text.size();
+        book += "<p>" + text.substr(at, end - at);
+        if (paragraph % 25 == 0) book += "<a l:href=\"#n1\" type=\"note\">1</a>";
+        book += "</p>\n";
+        at = end + 2;
+    }
+    book += "</section></body>\n<body name=\"notes\"><section id=\"n1\"><title><p>1</p></title>"
+            "<p>Примечание.</p></section></body>\n<binary id=\"cover.jpg\" "
+            "content-type=\"image/jpeg\">" + std::string(200000, 'A') + "</binary></FictionBook>\n";
+    return book;
+}
+
+class Header : public TextHeaderScript {
+public:
+    bool RunHeader(Fb2TextConverter& converter) override {
+        return converter.printp("Лев Толстой") && converter.printp("Роман");
+    }
+};
+
+// Runs one chunked pass over the book, writing every chunk to the file.
+template <class Step>
+bool Pass(const std::string& book, const std::string& out_path, Step step) {
+    std::FILE* out = std::fopen(out_path.c_str(), "wb");
+    if (out == nullptr) return false;
+    std::vector<unsigned char> chunk(kConvChunkSize);
+    TCONVJOB job;
+    job.src = reinterpret_cast<const unsigned char*>(book.data());
+    job.src_len = static_cast<std::int32_t>(book.size());
+    job.dst = chunk.data();
+    job.dst_cap = kConvChunkSize;
+    bool ok = true;
+    while (ok && job.src_pos < job.src_len) {
+        step(job);
+        ok = job.status == CONV_OK &&
+             std::fwrite(job.dst, 1, job.dst_len, out) == static_cast<std::size_t>(job.dst_len);
+        job.dst_len = 0;
+    }
+    return std::fclose(out) == 0 && ok;
+}
+
+}  // namespace
+
+int main() {
+    const TempFolder folder;
+    const std::string& dir = folder.path();
+    const std::string book = MakeFb2(kBookSize);
+    WriteFile(dir + "book.fb2", book);
+    std::printf("book: %.1f MB of UTF-8 FB2 in %s\n", book.size() / 1e6, dir.c_str());
+
+    auto recode = [&] {
+        Utf8Recoder recoder;
+        TCONVJOB start;
+        recoder.recode_utf8_begin(start);
+        return Pass(book, dir + "u.fb2", [&](TCONVJOB& job) { recoder.recode_utf8_chunk(job); });
+    };
+    auto iconv = [&] {
+        return Shell("iconv -f utf-8 -t cp1251 '" + dir + "book.fb2' > '" + dir + "iconv.fb2'");
+    };
+    const std::vector<double> u = BestOfRounds({recode, iconv});
+    std::printf("\nrecoding UTF-8 to Windows-1251 (file to file, best of 3):\n");
+    Row("Utf8Recoder", u[0], book.size());
+    Row("iconv -f utf-8 -t cp1251", u[1], book.size());
+    if (u[0] > 0 && u[1] > 0) Ratio("Utf8Recoder / iconv", u[0], u[1], 1.0);
+
+    TBOOKDESC desc;
+    Header header;
+    auto convert = [&] {
+        Fb2TextConverter converter;
+        Fb2TextConverter::Input input;
+        input.book = {reinterpret_cast<const unsigned char*>(book.data()),
+                      static_cast<std::int32_t>(book.size())};
+        input.codepage_state = CP_UTF8;
+        input.description = &desc;
+        input.layout = {TextLayout::kWrapped, 2};
+        input.header = &header;
+        TCONVJOB start;
+        converter.fb2txt_begin(start, input);
+        const bool ok = Pass(book, dir + "t.txt", [&](TCONVJOB& job) { converter.fb2txt_chunk(job); });
+        converter.fb2txt_end();
+        return ok;
+    };
+    const double t = BestOfRounds({convert})[0];
+    std::printf("\nFB2 to text (paragraphs wrapped at 70 columns, best of 3):\n");
+    Row("Fb2TextConverter", t, book.size());
+    if (t > 0) {
+        const double mbs = book.size() / t / 1e6;
+        std::printf("  %-34s %8.1f MB/s (target >= 50: %s)\n", "input per second", mbs,
+                    mbs >= 50 ? "met" : "NOT MET");
+    }
+    if (Have("ebook-convert")) {
+        const double calibre = BestOfRounds(
+            {[&] { return Shell("ebook-convert '" + dir + "book.fb2' '" + dir + "c.txt' >/dev/null 2>&1"); }},
+            1)[0];
+        Row("ebook-convert (calibre)", calibre, book.size());
+    } else {
+        std::printf("  ebook-convert (calibre) is not installed\n");
+    }
+    return 0;
+}

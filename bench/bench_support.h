@@ -1,0 +1,48 @@
+// Shared pieces of the benchmarks: a generated Russian book, timing in turns, and
+// calls of the peer tools.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tomeo::bench {
+
+// Words of an ordinary Russian novel, drawn with a skewed frequency like real text, in
+// Windows-1251 with punctuation, paragraphs and CR LF line ends.
+std::string MakeBook(std::size_t size);
+
+// Seconds one run takes, or -1 when it failed.
+double Seconds(const std::function<bool()>& run);
+
+// Runs the contenders in turns, rounds times, so that a busy moment of the machine hits
+// them alike, and keeps each one's best time (negative when a run failed).
+std::vector<double> BestOfRounds(const std::vector<std::function<bool()>>& contenders,
+                                 int rounds = 3);
+
+// Runs a shell command; true when it exits with 0.
+bool Shell(const std::string& command);
+// Whether a peer tool is installed.
+bool Have(const char* tool);
+
+// A temporary folder (ending with '/') removed at the end.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+
+// Prints a timing row, and a ratio of ours to theirs against its target.
+void Row(const char* what, double seconds, std::size_t bytes);
+void Ratio(const char* what, double ours, double theirs, double target);
+
+}  // namespace tomeo::bench
