@@ -536,7 +536,7 @@ TEST_F(PipelineTest, ExtractingAZippedBookForAViewer) {
     const std::string book = MakeFb2({});
     Put("x.zip", MakeZip({"x.fb2", book}));
     Select("x.zip");
-    EXPECT_TRUE(pipeline->Extract(Path("copy/x.fb2").c_str()) == false);  // no such folder
+    EXPECT_FALSE(pipeline->Extract(Path("copy/x.fb2").c_str()));  // no such folder
     std::filesystem::create_directories(Path("copy"));
     EXPECT_TRUE(pipeline->Extract(Path("copy/x.fb2").c_str()));
     EXPECT_EQ(Get("copy/x.fb2"), book);
