@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "batch/directory_scan.h"
 #include "convert/charset.h"
 #include "convert/codepage.h"
 #include "core/filetime.h"
@@ -492,6 +493,32 @@ TEST_F(PipelineTest, FilesMovedAwayLeaveTheListAndEveryOtherIsStillProcessed) {
     EXPECT_EQ(report.text(), W("c.fb2 не перемещен."));
 }
 
+TEST_F(PipelineTest, InTreeModeBooksBelowTheFolderStayListed) {
+    Put("sub/a.fb2", MakeFb2({}));
+    Put("sub/deeper/b.fb2", MakeFb2({}));
+    run.settings.text_packing = TEXT_NOT_PACKED;
+    run.current_dir.assign(W(dir.path()).c_str());
+    globals.file_list.ClearFileList();
+    ScanDirectory(globals.file_list, run.current_dir.c_str(), SCAN_TREE, false, "*");
+    globals.file_list.mode = LIST_MODE_TREE;
+    globals.file_list.SortFileList();
+    MoveInto("sub/moved");
+    Report report;
+    pipeline->RunOperationsOnList(OP_TOTEXT | OP_MOVE, report);
+    EXPECT_STREQ(report.text(), "");
+    EXPECT_EQ(Files(),
+              (Names{"sub/a.txt", "sub/deeper/b.txt", "sub/moved/a.fb2", "sub/moved/b.fb2"}));
+    // Every book and text file, each in its own folder, all below the listed one.
+    std::vector<std::string> listed;
+    for (std::int32_t i = 0; i < globals.file_list.count(); ++i) {
+        const TFILEINF& e = globals.file_list.at(i);
+        listed.push_back(cp1251_to_utf8(e.dir.c_str()).substr(dir.path().size()) + e.name.c_str());
+    }
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed,
+              (Names{"sub/a.txt", "sub/deeper/b.txt", "sub/moved/a.fb2", "sub/moved/b.fb2"}));
+}
+
 // --- The window's actions -----------------------------------------------------------
 
 TEST_F(PipelineTest, SelectingAnEntryReadsItAndProposesNameAndFolder) {
@@ -527,9 +554,14 @@ TEST_F(PipelineTest, WindowActionsReportTheirOwnMessages) {
     EXPECT_EQ(pipeline->current().name.c_str(), W("Новое имя.fb2"));
     pipeline->StoreCurrent();
     EXPECT_TRUE(pipeline->Pack(report));
-    EXPECT_TRUE(pipeline->Pack(report));  // zipped now: nothing to do
+    EXPECT_TRUE(pipeline->Pack(report));                              // zipped now: nothing to do
+    EXPECT_TRUE(pipeline->RenameTo(W("Новое имя").c_str(), report));  // the same name
+    const std::string archive = Get("Новое имя.zip");
+    EXPECT_TRUE(pipeline->RenameTo("Y", report));
+    EXPECT_EQ(ReadZip(Get("Y.zip")).name, "Y.fb2");
+    EXPECT_EQ(ReadZip(Get("Y.zip")).compressed, ReadZip(archive).compressed);
     EXPECT_TRUE(pipeline->MoveTo(Path("taken").c_str(), report));
-    EXPECT_EQ(Files(), (Names{"taken/book one.fb2", "taken/Новое имя.zip"}));
+    EXPECT_EQ(Files(), (Names{"taken/Y.zip", "taken/book one.fb2"}));
 }
 
 TEST_F(PipelineTest, ExtractingAZippedBookForAViewer) {
