@@ -1,8 +1,11 @@
 #include "batch/app.h"
 
+#include <cstring>
 #include <memory>
 
 #include "batch/cmdline.h"
+#include "batch/directory_scan.h"
+#include "batch/operations.h"
 #include "core/messages.h"
 #include "platform/env.h"
 
@@ -14,17 +17,21 @@ void TerminalReportViewer::ShowReport(const Report& report) {
 
 namespace {
 
-int RunBatch(const CommandLine& cl, RunBuffers& run, ReportViewer& viewer) {
-    WSTR working_dir;
-    if (!platform::GetWorkingDirectory(working_dir)) working_dir.assign("/");
+// The failure of each operation asked for a file that is not there.
+constexpr struct {
+    std::uint32_t operation;
+    std::uint32_t result;
+} kMissingFileResults[] = {
+    {OP_RENAME, RES_RENAME}, {OP_DOS, RES_DOS},   {OP_UTF8, RES_UTF8},
+    {OP_TOTEXT, RES_TOTEXT}, {OP_MOVE, RES_MOVE}, {OP_ZIP, RES_ZIP},
+};
+
+int RunBatch(const CommandLine& cl, Globals& globals, RunBuffers& run, ReportViewer& viewer) {
+    Pipeline pipeline(globals, run);
     run.report.ClearReport();
-    WSTR directory, pattern;
     for (int i = cl.first_file; i < static_cast<int>(cl.arguments.size()); ++i) {
         if (CommandLine::is_switch(cl.arguments[i])) continue;
-        SplitBatchArgument(cl.arguments[i].c_str(), working_dir.c_str(), directory, pattern);
-        run.current_dir.assign(directory.c_str());
-        // Listing the directory and running the operations over it come with the file
-        // list and the pipeline.
+        RunBatchArgument(cl.arguments[i].c_str(), cl.operations, pipeline, globals, run);
     }
     if (run.report.is_empty()) return 0;
     viewer.ShowReport(run.report);
@@ -33,8 +40,40 @@ int RunBatch(const CommandLine& cl, RunBuffers& run, ReportViewer& viewer) {
 
 }  // namespace
 
+void RunBatchArgument(const char* argument, std::uint32_t operations, Pipeline& pipeline,
+                      Globals& globals, RunBuffers& run) {
+    WSTR working_dir;
+    if (!platform::GetWorkingDirectory(working_dir)) working_dir.assign("/");
+    WSTR directory, pattern;
+    SplitBatchArgument(argument, working_dir.c_str(), directory, pattern);
+    run.current_dir.assign(directory.c_str());
+
+    TFILELIST& list = globals.file_list;
+    list.ClearFileList();
+    const std::int32_t found =
+        ScanDirectory(list, run.current_dir.c_str(), SCAN_DIRECTORY, true, pattern.c_str());
+    list.mode = LIST_MODE_DIRECTORY;
+    list.SortFileList();
+
+    const bool wildcards = std::strpbrk(pattern.c_str(), "*?") != nullptr;
+    if (!wildcards && found == 0) {
+        globals.current.name.assign(pattern);
+        globals.target_dir.clear();
+        globals.rename_error.clear();
+        globals.move_error.clear();
+        globals.convert_error.clear();
+        FileResults missing;
+        for (const auto& m : kMissingFileResults) {
+            if (operations & m.operation) missing.flags |= m.result;
+        }
+        missing.name = globals.current.name.c_str();
+        run.report.ReportResults(missing);
+    }
+    // Directories are skipped there: a batch never descends into them.
+    pipeline.RunOperationsOnList(operations, run.report);
+}
+
 int RunTomeo(int argc, const char* const* argv, Globals& globals) {
-    (void)globals;
     TerminalReportViewer terminal;
     const CommandLine cl = ParseCommandLine(argc, argv);
     if (!cl.valid) {
@@ -46,14 +85,18 @@ int RunTomeo(int argc, const char* const* argv, Globals& globals) {
     }
 
     auto run = std::make_unique<RunBuffers>();
+    // The FB2 to text converter needs no set-up: its buffers and tag table are its own.
     LoadSettings(run->settings, SettingsFilePath().c_str());
+    LoadScripts(globals.scripts);
     int exit_code = 0;
     if (cl.batch_mode()) {
-        exit_code = RunBatch(cl, *run, terminal);
+        exit_code = RunBatch(cl, globals, *run, terminal);
     } else {
         platform::WriteStandardError(msg::kNoWindowInThisBuild);
         exit_code = 1;
     }
+    // Shut-down: the scripts marked modified are written; a batch never writes settings.
+    SaveModifiedScripts(globals.scripts);
     return exit_code;
 }
 

@@ -2,43 +2,46 @@
 // window, shut-down in the reverse order.
 #pragma once
 
+#include <cstdint>
+
 #include "batch/file_list.h"
+#include "batch/pipeline.h"
 #include "batch/report.h"
 #include "batch/settings.h"
 #include "batch/temp_files.h"
+#include "book/book_buffer.h"
+#include "book/book_desc.h"
+#include "book/text_reader.h"
+#include "convert/fb2_text.h"
 #include "core/hstr.h"
-#include "core/wbuf.h"
 #include "core/wstr.h"
+#include "script/book_scripts.h"
 
 namespace tomeo {
 
 // The objects that live for the whole process, created before the entry operation runs
 // and destroyed after it returns, in the reverse order of the members below.
 struct Globals {
-    WSTR current_file_dir;  // directory of the current file
-    // The three scripts (rename.sc, move.sc, txthdr.sc) come here.
-    WSTR target_dir;        // where a move goes
-    WSTR rename_error;      // error texts of rename.sc, move.sc and txthdr.sc
+    CurrentFile current;  // the current file record of the pipeline
+    BookScripts scripts;  // rename.sc, move.sc, txthdr.sc
+    WSTR target_dir;      // where a move goes
+    WSTR rename_error;    // error texts of rename.sc, move.sc and txthdr.sc
     WSTR move_error;
     WSTR convert_error;
-    // The book description comes here.
+    TBOOKDESC description;  // the current book's, with its author and genre lists
     TFILELIST file_list;
-    TFILEDELLIST temp_files;  // deletes what it still lists when the process ends
-    WBUF first_names;  // the inflated name lists of the plain-text reader
-    WBUF surnames;
-    // The notes of the FB2 to text converter come here.
+    TFILEDELLIST temp_files;     // deletes what it still lists when the process ends
+    NameLists name_lists;        // the first names and surnames of the plain-text reader
+    Fb2TextConverter converter;  // with the notes of the book being converted
+    // The icon cache of the window comes here.
 };
 
 // The run-wide buffers created once the command line has been accepted.
 struct RunBuffers {
-    static constexpr std::int32_t kInitialBookCapacity = 1024;
-
-    RunBuffers() { book.init(kInitialBookCapacity); }
-
     Report report;
-    HSTR current_dir;  // the directory being listed or processed, ending with the separator
-    HSTR start_name;   // the file the window selects first
-    WBUF book;         // the bytes of the book being processed
+    HSTR current_dir;   // the directory being listed or processed, ending with the separator
+    HSTR start_name;    // the file the window selects first
+    BookBuffer book;    // the bytes of the book being processed (1,024 bytes at first)
     Settings settings;  // read at start-up; a batch never writes them
 };
 
@@ -47,6 +50,13 @@ class TerminalReportViewer : public ReportViewer {
 public:
     void ShowReport(const Report& report) override;
 };
+
+// One batch step: the argument's directory part (or the working directory) becomes the
+// current directory, the books matching its last component (which may hold '*' and
+// '?') are listed, and the operations run over them. A name without wildcards that
+// matches nothing gets one failure message per requested operation.
+void RunBatchArgument(const char* argument, std::uint32_t operations, Pipeline& pipeline,
+                      Globals& globals, RunBuffers& run);
 
 // Runs the program; gives the process exit code.
 int RunTomeo(int argc, const char* const* argv, Globals& globals);

@@ -83,6 +83,9 @@ struct FileStatus {
 
 // Status of the file or directory a path names (a symbolic link is followed).
 bool GetFileStatus(const char* path, FileStatus& status);
+// True when both paths name one existing file (links followed): the same name in
+// another letter case on a case-insensitive file system, a hard or symbolic link.
+bool IsSameFile(const char* a, const char* b);
 bool SetFileLastWriteTime(const char* path, FILETIME local_time);
 bool RemoveFile(const char* path);
 
@@ -100,6 +103,12 @@ bool MoveFile(const char* from, const char* to);
 // Renames a file over an existing one in one atomic step: at every moment either the
 // old or the new file bears the name. Only within one file system.
 bool ReplaceFile(const char* from, const char* to);
+
+// Replaces the file by one holding the bytes: they go to a temporary file beside it,
+// are flushed to disk, and the temporary file is renamed over the old one, whose
+// directory is then flushed too. False when that did not succeed (the old file is then
+// untouched). The directory must exist.
+bool WriteFileReplacing(const char* path, std::string_view bytes);
 
 // Makes the directory's entries durable (fsync of the directory), so that a file
 // created or renamed in it survives a power cut. An empty path is the working directory.

@@ -229,16 +229,18 @@ File File::create(const char* path, CreateMode mode, std::uint32_t attributes) {
     const int flags =
         O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | (mode == CreateMode::New ? O_EXCL : O_TRUNC);
     File file(sys_open(disk.c_str(), flags, read_only ? 0444 : 0666));
+    if (!file.is_open()) return file;
     struct stat st {};
-    if (file.is_open() && (sys_fstat(file.fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
-        return File();
-    }
     // A replaced file keeps its old permissions unless asked to become read-only.
-    if (file.is_open() && read_only && (st.st_mode & 0222) != 0 &&
-        sys_fchmod(file.fd_, st.st_mode & 07555) != 0) {
-        return File();
-    }
-    return file;
+    const bool usable =
+        sys_fstat(file.fd_, &st) == 0 && S_ISREG(st.st_mode) &&
+        (!read_only || (st.st_mode & 0222) == 0 || sys_fchmod(file.fd_, st.st_mode & 07555) == 0);
+    if (usable) return file;
+    file.close();
+    // A file this call created (O_EXCL: it is a new regular file) must not stay behind;
+    // an existing one is not ours to delete.
+    if (mode == CreateMode::New) sys_unlink(disk.c_str());
+    return File();
 }
 
 std::int64_t File::read_at(void* buffer, std::int64_t count, std::int64_t offset) {
@@ -311,6 +313,14 @@ bool GetFileStatus(const char* path, FileStatus& status) {
     return true;
 }
 
+bool IsSameFile(const char* a, const char* b) {
+    std::string disk_a, disk_b;
+    struct stat sa {};
+    struct stat sb {};
+    return PathToDisk(a, disk_a) && PathToDisk(b, disk_b) && sys_stat(disk_a.c_str(), &sa) == 0 &&
+           sys_stat(disk_b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 bool SetFileLastWriteTime(const char* path, FILETIME local_time) {
     std::string disk;
     if (!PathToDisk(path, disk)) return false;
@@ -355,6 +365,29 @@ bool ReplaceFile(const char* from, const char* to) {
     std::string src, dst;
     return PathToDisk(from, src) && PathToDisk(to, dst) &&
            sys_rename(src.c_str(), dst.c_str()) == 0;
+}
+
+bool WriteFileReplacing(const char* path, std::string_view bytes) {
+    std::string directory = path;
+    directory.resize(directory.rfind('/') + 1);  // empty without a separator: the working one
+    // Unique per process, so that two programs saving at once never share one.
+    const std::string temporary = std::string(path) + "." + std::to_string(getpid()) + ".tmp";
+
+    File file = File::create(temporary.c_str(), CreateMode::New, 0);
+    if (!file.is_open() && errno == EEXIST) {
+        // Left by a crashed program that had our process number: no one writes it now.
+        RemoveFile(temporary.c_str());
+        file = File::create(temporary.c_str(), CreateMode::New, 0);
+    }
+    if (!file.is_open()) return false;
+    const auto size = static_cast<std::int64_t>(bytes.size());
+    const bool written =
+        file.write_at(bytes.data(), size, 0) == size && file.flush() && file.close();
+    if (!written || !ReplaceFile(temporary.c_str(), path)) {
+        RemoveFile(temporary.c_str());
+        return false;
+    }
+    return FlushDirectory(directory.c_str());
 }
 
 bool FlushDirectory(const char* directory) {

@@ -1,7 +1,3 @@
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "convert/charset.h"
 #include "platform/files.h"
 #include "platform/settings_file.h"
@@ -110,27 +106,7 @@ IniSection ReadIniFile(const char* path, std::string_view section) {
 }
 
 bool WriteIniFile(const char* path, std::string_view section, const IniSection& values) {
-    const std::string text = FormatIniSection(section, values);
-    std::string directory = path;
-    directory.resize(directory.rfind('/') + 1);  // empty without a separator: the working one
-    // Unique per process, so that two programs saving at once never share one.
-    const std::string temporary = std::string(path) + "." + std::to_string(getpid()) + ".tmp";
-
-    File file = File::create(temporary.c_str(), CreateMode::New, 0);
-    if (!file.is_open() && errno == EEXIST) {
-        // Left by a crashed program that had our process number: no one writes it now.
-        RemoveFile(temporary.c_str());
-        file = File::create(temporary.c_str(), CreateMode::New, 0);
-    }
-    if (!file.is_open()) return false;
-    const auto size = static_cast<std::int64_t>(text.size());
-    const bool written =
-        file.write_at(text.data(), size, 0) == size && file.flush() && file.close();
-    if (!written || !ReplaceFile(temporary.c_str(), path)) {
-        RemoveFile(temporary.c_str());
-        return false;
-    }
-    return FlushDirectory(directory.c_str());
+    return WriteFileReplacing(path, FormatIniSection(section, values));
 }
 
 }  // namespace tomeo::platform

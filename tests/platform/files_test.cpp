@@ -50,6 +50,34 @@ TEST(File, CreateNewRefusesAnExistingNameAndLeavesItAlone) {
     EXPECT_EQ(ReadFile(dir / "a"), "old");
 }
 
+// A new file that cannot be used after all (its status cannot be read) is deleted
+// again; an existing file opened for replacing is never deleted.
+TEST(File, ACreatedFileThatCannotBeUsedDoesNotStay) {
+    TempDir dir;
+    {
+        FailNthCall fail(SysOp::Stat, 1);
+        EXPECT_FALSE(File::create((dir / "a").c_str(), CreateMode::New, 0).is_open());
+        EXPECT_EQ(fail.calls(), 1);
+        EXPECT_FALSE(FileExists(dir / "a"));
+    }
+    WriteFile(dir / "b", "old");
+    FailNthCall fail(SysOp::Stat, 1);
+    EXPECT_FALSE(File::create((dir / "b").c_str(), CreateMode::Replace, 0).is_open());
+    EXPECT_TRUE(FileExists(dir / "b"));
+}
+
+TEST(IsSameFile, LinksAreOneFileCopiesAreNot) {
+    TempDir dir;
+    WriteFile(dir / "a", "A");
+    WriteFile(dir / "copy", "A");
+    ASSERT_EQ(::link((dir / "a").c_str(), (dir / "hard").c_str()), 0);
+    ASSERT_EQ(::symlink((dir / "a").c_str(), (dir / "soft").c_str()), 0);
+    EXPECT_TRUE(IsSameFile((dir / "a").c_str(), (dir / "hard").c_str()));
+    EXPECT_TRUE(IsSameFile((dir / "a").c_str(), (dir / "soft").c_str()));
+    EXPECT_FALSE(IsSameFile((dir / "a").c_str(), (dir / "copy").c_str()));
+    EXPECT_FALSE(IsSameFile((dir / "a").c_str(), (dir / "missing").c_str()));
+}
+
 TEST(File, CreateReplaceEmptiesAnExistingFile) {
     TempDir dir;
     WriteFile(dir / "a", "old contents");
@@ -390,6 +418,19 @@ TEST(ReplaceFile, TakesTheNameOfAnExistingFile) {
     EXPECT_TRUE(ReplaceFile((dir / "new_a").c_str(), (dir / "a").c_str()));
     EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"a"});
     EXPECT_EQ(ReadFile(dir / "a"), "new");
+}
+
+TEST(WriteFileReplacing, ReplacesWholeOrNotAtAll) {
+    TempDir dir;
+    EXPECT_TRUE(WriteFileReplacing((dir / "a").c_str(), "first"));
+    EXPECT_TRUE(WriteFileReplacing((dir / "a").c_str(), "second"));
+    EXPECT_EQ(ReadFile(dir / "a"), "second");
+    for (const SysOp op : {SysOp::Write, SysOp::Fsync, SysOp::Rename}) {
+        FailNthCall fail(op, 1);
+        EXPECT_FALSE(WriteFileReplacing((dir / "a").c_str(), "third"));
+    }
+    EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"a"});
+    EXPECT_EQ(ReadFile(dir / "a"), "second");
 }
 
 TEST(RemoveFile, DeletesFilesOnly) {

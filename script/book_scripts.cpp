@@ -1,0 +1,195 @@
+#include "script/book_scripts.h"
+
+#include <cstring>
+
+#include "batch/paths.h"
+#include "convert/charset.h"
+#include "core/resources.h"
+#include "platform/env.h"
+#include "platform/files.h"
+#include "zip/file_stream.h"
+
+namespace tomeo {
+namespace {
+
+constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
+// Separates the parts of the reserved variables read by author(), genre(), genrematch().
+constexpr char kFieldEnd = '\x08';
+
+struct ScriptSlot {
+    SCRIPT BookScripts::*script;
+    const char* file_name;
+    const char* resource_name;
+};
+
+constexpr ScriptSlot kScriptSlots[] = {
+    {&BookScripts::rename, kRenameScriptFile, kRenameScriptResource},
+    {&BookScripts::move, kMoveScriptFile, kMoveScriptResource},
+    {&BookScripts::header, kHeaderScriptFile, kHeaderScriptResource},
+};
+
+void append_field(WSTR& text, const char* field) {
+    text.append(field);
+    text.append(kFieldEnd);
+}
+
+}  // namespace
+
+WSTR ScriptFilePath(const char* file_name) {
+    WSTR path = platform::ConfigDirectory();
+    if (!path.is_empty()) path.append(file_name);
+    return path;
+}
+
+std::string ScriptTextFromFile(std::string_view bytes) {
+    std::string_view text = bytes;
+    if (text.starts_with(kUtf8ByteOrderMark)) text.remove_prefix(sizeof kUtf8ByteOrderMark - 1);
+    if (!is_valid_utf8(text)) return std::string(bytes);
+    return utf8_to_cp1251_lossy(text);
+}
+
+bool LoadScriptFile(SCRIPT& script, const char* path) {
+    std::string bytes;
+    if (*path == '\0' || !platform::ReadWholeFile(path, kMaxScriptFileSize, bytes)) return false;
+    const std::string text = ScriptTextFromFile(bytes);
+    script.set_text(text.data(), static_cast<std::int32_t>(text.size()));
+    return true;
+}
+
+bool LoadScriptResource(SCRIPT& script, const char* resource_name) {
+    WBUF text;
+    if (!LoadResourceFile(text, resource_name)) return false;
+    script.set_text(reinterpret_cast<const char*>(text.data()), text.length());
+    return true;
+}
+
+bool SaveScriptFile(const SCRIPT& script, const char* path) {
+    if (*path == '\0') return false;
+    WSTR directory;
+    directory.assign(path);
+    path_cut_to_dir(directory.data());
+    if (!directory.is_empty() && !DirectoryExists(directory.c_str())) {
+        directory.drop_trailing_backslash();
+        if (!CreateDirectoryPath(directory.c_str())) return false;
+    }
+    return platform::WriteFileReplacing(path, cp1251_to_utf8(script.get_text()));
+}
+
+void LoadScripts(BookScripts& scripts) {
+    for (const ScriptSlot& slot : kScriptSlots) {
+        SCRIPT& script = scripts.*slot.script;
+        const WSTR path = ScriptFilePath(slot.file_name);
+        if (LoadScriptFile(script, path.c_str())) {
+            script.set_modified(false);
+            continue;
+        }
+        LoadScriptResource(script, slot.resource_name);
+        platform::FileStatus status;
+        script.set_modified(!platform::GetFileStatus(path.c_str(), status));
+    }
+}
+
+void SaveModifiedScripts(const BookScripts& scripts) {
+    for (const ScriptSlot& slot : kScriptSlots) {
+        const SCRIPT& script = scripts.*slot.script;
+        // A script that cannot be written stays as it was on disk, without a message.
+        if (script.modified()) SaveScriptFile(script, ScriptFilePath(slot.file_name).c_str());
+    }
+}
+
+void BindBookVariables(SCRIPT& script, const TBOOKDESC& desc, const BookFileNames& names) {
+    script.clear_variables();
+    script.define_string("$title", desc.title.c_str());
+    script.define_string("$seq", desc.seq.c_str());
+    script.define_string("$seqnum", desc.seqnum.c_str());
+    script.define_string("$subseq", desc.subseq.c_str());
+    script.define_string("$subseqnum", desc.subseqnum.c_str());
+
+    WSTR genres, matches;
+    for (std::int32_t i = 0; i < desc.genres.count(); ++i) {
+        append_field(genres, desc.genres[i].name.c_str());
+        append_field(matches, desc.genres[i].match.c_str());
+    }
+    script.define_string("$_genre_str_", genres.c_str());
+    script.define_string("$_genrematch_str_", matches.c_str());
+    script.define_integer("$genreno", desc.genres.count());
+
+    WSTR authors;
+    for (std::int32_t i = 0; i < desc.authors.count(); ++i) {
+        const TAUTHOR& author = desc.authors[i];
+        append_field(authors, author.first_name.c_str());
+        append_field(authors, author.middle_name.c_str());
+        append_field(authors, author.last_name.c_str());
+    }
+    script.define_string("$_author_str_", authors.c_str());
+    script.define_integer("$authorno", desc.authors.count());
+
+    // The directory without its final separator ("/" itself gives the empty text).
+    WSTR source_dir;
+    source_dir.assign(names.source_dir);
+    source_dir.truncate(source_dir.length() - 1);
+    script.define_string("$srcdir", source_dir.c_str());
+    script.define_string("$bookfile", names.book_file);
+    script.define_string("$bookfileext", path_ext(names.book_file));
+    script.define_string("$srcfile", names.source_file);
+    script.define_string("$srcfileext", path_ext(names.source_file));
+    script.define_integer("$isannt", desc.isannt);
+    script.define_string("$publisher", desc.publisher.c_str());
+    script.define_string("$publcity", desc.publcity.c_str());
+    script.define_string("$publyear", desc.publyear.c_str());
+}
+
+void ComputeFileName(SCRIPT& rename, const TBOOKDESC& desc, const BookFileNames& names,
+                     HSTR& new_name) {
+    BindBookVariables(rename, desc, names);
+    rename.define_string("$filename", "");
+    rename.Run();
+    new_name.assign(rename.get_string("$filename"));
+}
+
+void ComputeDirectory(SCRIPT& move, const TBOOKDESC& desc, const BookFileNames& names,
+                      WSTR& target_dir) {
+    BindBookVariables(move, desc, names);
+    move.define_string("$dir", "");
+    move.Run();
+    target_dir.assign(move.get_string("$dir"));
+}
+
+// --- The text header ----------------------------------------------------------------
+
+TextHeaderRun::TextHeaderRun(SCRIPT& script, WSTR& error_text)
+    : script_(script), error_text_(error_text) {
+    printp_reference_ = script_.add_handler(printp_);
+    printannt_reference_ = script_.add_handler(printannt_);
+}
+
+TextHeaderRun::~TextHeaderRun() {
+    script_.remove_handler(printp_reference_);
+    script_.remove_handler(printannt_reference_);
+}
+
+bool TextHeaderRun::Procedure::Perform(const char* text) {
+    if (converter == nullptr) return false;
+    return annotation_ ? converter->printannt() : converter->printp(text);
+}
+
+bool TextHeaderRun::RunHeader(Fb2TextConverter& converter) {
+    if (desc_ == nullptr) return false;
+    printp_.converter = &converter;
+    printannt_.converter = &converter;
+    bool ok = true;
+    try {
+        BindBookVariables(script_, *desc_, names_);
+        script_.define_handler("$_printp_str_", printp_reference_);
+        script_.define_handler("$_printannt_str_", printannt_reference_);
+        script_.Run();
+    } catch (const SCRIPTError&) {
+        error_text_.assign(script_.error_message());
+        ok = false;
+    }
+    printp_.converter = nullptr;
+    printannt_.converter = nullptr;
+    return ok;
+}
+
+}  // namespace tomeo
