@@ -1,6 +1,9 @@
 #include "bench/bench_support.h"
 
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
@@ -88,6 +91,26 @@ void Row(const char* what, double seconds, std::size_t bytes) {
 void Ratio(const char* what, double ours, double theirs, double target) {
     std::printf("  %-34s %8.2f   (target <= %.2f: %s)\n", what, ours / theirs, target,
                 ours / theirs <= target ? "met" : "NOT MET");
+}
+
+long PeakMemoryOf(const std::string& command) {
+    const pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        execl("/bin/sh", "sh", "-c", ("exec " + command).c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return -1;
+    }
+    return usage.ru_maxrss * 1024L;
+}
+
+std::string ProgramPath(int argc, char** argv) {
+    if (argc > 1) return argv[1];
+    return (std::filesystem::absolute(argv[0]).parent_path().parent_path() / "tomeo").string();
 }
 
 TempFolder::TempFolder() {

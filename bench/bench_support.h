@@ -26,6 +26,13 @@ bool Shell(const std::string& command);
 // Whether a peer tool is installed.
 bool Have(const char* tool);
 
+// Runs a shell command and gives the peak resident memory of the program it starts, in
+// bytes (the command should exec its program), or -1 when it failed.
+long PeakMemoryOf(const std::string& command);
+
+// The program build/tomeo beside the benchmarks (or the path given as argument 1).
+std::string ProgramPath(int argc, char** argv);
+
 // A temporary folder (ending with '/') removed at the end.
 class TempFolder {
 public:
