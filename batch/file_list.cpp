@@ -89,8 +89,7 @@ std::int32_t TFILELIST::FindFileEntry(const char* name, std::uint8_t kind,
 }
 
 void TFILELIST::ClearProcessedMarks() {
-    for (std::int32_t i = 0; i < count(); ++i)
-        entries_[i].processed = 0;
+    for (std::int32_t i = 0; i < count(); ++i) entries_[i].processed = 0;
 }
 
 void TFILELIST::MarkProcessed(std::int32_t index) {

@@ -267,34 +267,20 @@ bool Pipeline::Read(Call& c) {
 
     if (c.has(OP_CODEPAGE)) {
         switch (current_.kind) {
-            case KIND_TXT:
-                result_ |= detect_text_codepage(book_, reader_);
-                break;
-            case KIND_FB2:
-                result_ |= read_xml_declaration(book_, reader_, tag_);
-                break;
-            case KIND_RTF:
-                reader_.codepage_state = CP_1251;
-                break;
-            default:
-                return false;
+            case KIND_TXT: result_ |= detect_text_codepage(book_, reader_); break;
+            case KIND_FB2: result_ |= read_xml_declaration(book_, reader_, tag_); break;
+            case KIND_RTF: reader_.codepage_state = CP_1251; break;
+            default: return false;
         }
         if (result_ != 0) return false;
         c.drop(OP_CODEPAGE);
     }
     if (c.has(OP_DESCRIPTION)) {
         switch (current_.kind) {
-            case KIND_TXT:
-                result_ |= read_text_description(book_, reader_, names_, desc_);
-                break;
-            case KIND_FB2:
-                result_ |= read_fb2_description(book_, reader_, tag_, desc_);
-                break;
-            case KIND_RTF:
-                result_ |= read_rtf_description(book_, rtf_, desc_);
-                break;
-            default:
-                return false;
+            case KIND_TXT: result_ |= read_text_description(book_, reader_, names_, desc_); break;
+            case KIND_FB2: result_ |= read_fb2_description(book_, reader_, tag_, desc_); break;
+            case KIND_RTF: result_ |= read_rtf_description(book_, rtf_, desc_); break;
+            default: return false;
         }
         if (result_ != 0) return false;
         c.drop(OP_DESCRIPTION);
@@ -302,17 +288,12 @@ bool Pipeline::Read(Call& c) {
     if (c.has(OP_INFO)) {
         const std::uint8_t codepage = reader_.codepage_state;
         switch (current_.kind) {
-            case KIND_TXT:
-                result_ |= info_.build_info_text(book_, codepage);
-                break;
+            case KIND_TXT: result_ |= info_.build_info_text(book_, codepage); break;
             case KIND_FB2:
                 result_ |= info_.build_info_fb2(desc_, book_, codepage, converter_);
                 break;
-            case KIND_RTF:
-                result_ |= info_.build_info_rtf(rtf_);
-                break;
-            default:
-                return false;
+            case KIND_RTF: result_ |= info_.build_info_rtf(rtf_); break;
+            default: return false;
         }
         if (result_ != 0) return false;
         c.drop(OP_INFO);
@@ -541,20 +522,11 @@ bool Pipeline::ConvertToText(Call& c) {
                              [this](TCONVJOB& job) { converter_.fb2txt_chunk(job); });
     if (!ok) {
         switch (job_.status) {
-            case CONV_NOT_1251:
-                result_ |= RES_TOTEXT_NOT1251;
-                break;
-            case CONV_BAD_UTF8:
-                result_ |= RES_TOTEXT_BADCODE;
-                break;
-            case CONV_BROKEN:
-                result_ |= RES_TOTEXT_STRUCTURE;
-                break;
-            case CONV_UNKNOWN_TAG:
-                result_ |= RES_TOTEXT_TAG;
-                break;
-            default:
-                break;
+            case CONV_NOT_1251: result_ |= RES_TOTEXT_NOT1251; break;
+            case CONV_BAD_UTF8: result_ |= RES_TOTEXT_BADCODE; break;
+            case CONV_BROKEN: result_ |= RES_TOTEXT_STRUCTURE; break;
+            case CONV_UNKNOWN_TAG: result_ |= RES_TOTEXT_TAG; break;
+            default: break;
         }
         result_ |= RES_TOTEXT;
     }

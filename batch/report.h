@@ -10,10 +10,10 @@ namespace tomeo {
 
 // What ReportResults needs to know of the file just processed.
 struct FileResults {
-    std::uint32_t flags = 0;          // the RES_ bits
-    const char* name = "";            // the current file's name (a zipped book's member)
-    const char* target_dir = "";      // the target directory of a move
-    const char* rename_error = "";    // error texts of rename.sc, move.sc and txthdr.sc
+    std::uint32_t flags = 0;        // the RES_ bits
+    const char* name = "";          // the current file's name (a zipped book's member)
+    const char* target_dir = "";    // the target directory of a move
+    const char* rename_error = "";  // error texts of rename.sc, move.sc and txthdr.sc
     const char* move_error = "";
     const char* convert_error = "";
 };

@@ -35,7 +35,8 @@ std::string MakeFb2(std::size_t size) {
     for (int paragraph = 0; at < text.size(); ++paragraph) {
         if (paragraph % 40 == 0) {
             if (paragraph > 0) book += "</section>\n";
-            book += "<section><title><p>Глава " + std::to_string(paragraph / 40 + 1) + "</p></title>\n";
+            book +=
+                "<section><title><p>Глава " + std::to_string(paragraph / 40 + 1) + "</p></title>\n";
         }
         std::size_t end = text.find("\r\n", at);
         if (end == std::string::npos) end = text.size();
@@ -44,9 +45,11 @@ std::string MakeFb2(std::size_t size) {
         book += "</p>\n";
         at = end + 2;
     }
-    book += "</section></body>\n<body name=\"notes\"><section id=\"n1\"><title><p>1</p></title>"
-            "<p>Примечание.</p></section></body>\n<binary id=\"cover.jpg\" "
-            "content-type=\"image/jpeg\">" + std::string(200000, 'A') + "</binary></FictionBook>\n";
+    book +=
+        "</section></body>\n<body name=\"notes\"><section id=\"n1\"><title><p>1</p></title>"
+        "<p>Примечание.</p></section></body>\n<binary id=\"cover.jpg\" "
+        "content-type=\"image/jpeg\">" +
+        std::string(200000, 'A') + "</binary></FictionBook>\n";
     return book;
 }
 
@@ -92,8 +95,8 @@ int main(int argc, char** argv) {
         WriteFile(dir + "big.fb2", big);
         big_size = big.size();
     }
-    const long peak = PeakMemoryOf("env XDG_CONFIG_HOME='" + dir + "' '" + program + "' -t '" +
-                                   dir + "big.fb2'");
+    const long peak =
+        PeakMemoryOf("env XDG_CONFIG_HOME='" + dir + "' '" + program + "' -t '" + dir + "big.fb2'");
     std::printf("peak memory of the program (%s):\n", program.c_str());
     if (peak > 0) {
         const double ratio = static_cast<double>(peak) / big_size;
@@ -134,7 +137,8 @@ int main(int argc, char** argv) {
         input.header = &header;
         TCONVJOB start;
         converter.fb2txt_begin(start, input);
-        const bool ok = Pass(book, dir + "t.txt", [&](TCONVJOB& job) { converter.fb2txt_chunk(job); });
+        const bool ok =
+            Pass(book, dir + "t.txt", [&](TCONVJOB& job) { converter.fb2txt_chunk(job); });
         converter.fb2txt_end();
         return ok;
     };
@@ -147,9 +151,12 @@ int main(int argc, char** argv) {
                     mbs >= 50 ? "met" : "NOT MET");
     }
     if (Have("ebook-convert")) {
-        const double calibre = BestOfRounds(
-            {[&] { return Shell("ebook-convert '" + dir + "book.fb2' '" + dir + "c.txt' >/dev/null 2>&1"); }},
-            1)[0];
+        const double calibre =
+            BestOfRounds({[&] {
+                             return Shell("ebook-convert '" + dir + "book.fb2' '" + dir +
+                                          "c.txt' >/dev/null 2>&1");
+                         }},
+                         1)[0];
         Row("ebook-convert (calibre)", calibre, book.size());
     } else {
         std::printf("  ebook-convert (calibre) is not installed\n");

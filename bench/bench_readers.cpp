@@ -58,8 +58,7 @@ const char* const kProse =
 
 std::string Fb2Book(int i) {
     std::string body;
-    for (int k = 0; k < 40; ++k)
-        body += std::string("<p>") + kProse + "</p>\n";
+    for (int k = 0; k < 40; ++k) body += std::string("<p>") + kProse + "</p>\n";
     return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") +
            "<FictionBook xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\">\n<description>\n"
            "<title-info>\n<genre match=\"90\">prose_classic</genre>\n<author><first-name>" +
@@ -75,8 +74,7 @@ std::string Fb2Book(int i) {
 std::string TextBook(int i) {
     std::string text = std::string(kFirstNames[i % 7]) + " " + kSurnames[i % 7] + "\nКнига номер " +
                        std::to_string(i) + "\n\n";
-    for (int k = 0; k < 20; ++k)
-        text += std::string(kProse) + "\n";
+    for (int k = 0; k < 20; ++k) text += std::string(kProse) + "\n";
     return text;
 }
 
@@ -157,8 +155,7 @@ void BenchRecode(const fs::path& dir) {
         std::string chunk = utf8_to_cp1251_lossy(std::string(kProse) + "\n");
         ansi_to_oem(chunk.data(), chunk.size());
         std::string text;
-        while (static_cast<std::int64_t>(text.size()) < kRecodeBytes)
-            text += chunk;
+        while (static_cast<std::int64_t>(text.size()) < kRecodeBytes) text += chunk;
         WriteBytes(input, text);
     }
     // iconv first (its best of three), with the output going nowhere.

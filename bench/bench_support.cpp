@@ -65,8 +65,7 @@ double Seconds(const std::function<bool()>& run) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-std::vector<double> BestOfRounds(const std::vector<std::function<bool()>>& contenders,
-                                 int rounds) {
+std::vector<double> BestOfRounds(const std::vector<std::function<bool()>>& contenders, int rounds) {
     std::vector<double> best(contenders.size(), 1e9);
     for (int round = 0; round < rounds; ++round) {
         for (std::size_t i = 0; i < contenders.size(); ++i) {

@@ -21,8 +21,7 @@ bool starts_with_ignoring_case(const char* text, const char* prefix) {
 // last word is the last name, the first of the rest the first name, the others the
 // middle name.
 void add_author_entry(TBOOKDESC& desc, const char* bytes, std::int32_t n) {
-    while (n > 0 && bytes[n - 1] == ' ')
-        --n;
+    while (n > 0 && bytes[n - 1] == ' ') --n;
     HSTR entry(bytes, n);
     capitalize_words(entry.data());
     const char* text = entry.c_str();
@@ -112,8 +111,7 @@ void fix_all_caps(char* text) {
         if (is_lower_letter(*p)) return;
     }
     text[0] = char_upper(text[0]);
-    for (char* p = text + 1; *p != '\0'; ++p)
-        *p = char_lower(*p);
+    for (char* p = text + 1; *p != '\0'; ++p) *p = char_lower(*p);
 }
 
 void add_authors_from_line(TBOOKDESC& desc, const char* line) {
@@ -145,11 +143,9 @@ bool set_title_from_line(TBOOKDESC& desc, const char* line) {
         // A number at the end counts only after a separator: "Серия #3", "Серия - 3".
         const char* text = series.c_str();
         std::int32_t digits_start = series.length();
-        while (digits_start > 0 && is_digit(text[digits_start - 1]))
-            --digits_start;
+        while (digits_start > 0 && is_digit(text[digits_start - 1])) --digits_start;
         std::int32_t name_end = digits_start;
-        while (name_end > 0 && is_number_separator(text[name_end - 1]))
-            --name_end;
+        while (name_end > 0 && is_number_separator(text[name_end - 1])) --name_end;
         if (digits_start < series.length() && name_end < digits_start) {
             if (name_end == 0) return false;
             desc.seqnum.assign(text + digits_start);

@@ -90,11 +90,9 @@ std::int32_t count_name_hits(const NameLists& names, const char* line) {
     std::int32_t hits = 0;
     const char* p = line;
     while (*p != '\0') {
-        while (*p != '\0' && is_word_separator(*p))
-            ++p;
+        while (*p != '\0' && is_word_separator(*p)) ++p;
         const char* start = p;
-        while (*p != '\0' && !is_word_separator(*p))
-            ++p;
+        while (*p != '\0' && !is_word_separator(*p)) ++p;
         if (p == start) break;
         word.assign(start, static_cast<std::int32_t>(p - start));
         for (char* c = word.data(); *c != '\0'; ++c) {

@@ -44,8 +44,7 @@ enum class TagState {
 std::uint8_t tag_type_of(const char* name) {
     for (const TagName& entry : TAG_TABLE) {
         std::size_t i = 0;
-        while (i < entry.name.size() && char_lower(name[i]) == entry.name[i])
-            ++i;
+        while (i < entry.name.size() && char_lower(name[i]) == entry.name[i]) ++i;
         if (i == entry.name.size() && name[i] == '\0') return entry.type;
     }
     return 0;

@@ -39,10 +39,9 @@ constexpr Table ANSI_TO_OEM = [] {
     for (int b = 0; b < 0x80; ++b) t[b] = static_cast<std::uint8_t>(b);
     for (int b = 0x80; b < 0x100; ++b) t[b] = '_';
     constexpr std::pair<std::uint8_t, char> nearest[] = {
-        {0x82, ','},  {0x84, '"'},  {0x85, '.'}, {0x8B, '<'}, {0x9B, '>'}, {0x91, '\''},
-        {0x92, '\''}, {0x93, '"'},  {0x94, '"'}, {0xAB, '"'}, {0xBB, '"'}, {0x96, '-'},
-        {0x97, '-'},  {0xAD, '-'},  {0xA9, 'c'}, {0xAE, 'r'}, {0x99, 'T'}, {0x89, '%'},
-        {0xB1, '+'},  {0xA6, '|'},  {0x95, '*'}};
+        {0x82, ','}, {0x84, '"'}, {0x85, '.'}, {0x8B, '<'}, {0x9B, '>'}, {0x91, '\''}, {0x92, '\''},
+        {0x93, '"'}, {0x94, '"'}, {0xAB, '"'}, {0xBB, '"'}, {0x96, '-'}, {0x97, '-'},  {0xAD, '-'},
+        {0xA9, 'c'}, {0xAE, 'r'}, {0x99, 'T'}, {0x89, '%'}, {0xB1, '+'}, {0xA6, '|'},  {0x95, '*'}};
     for (auto [ansi, oem] : nearest) t[ansi] = static_cast<std::uint8_t>(oem);
     // Later OEM bytes win, so the middle dot 0xFA (not the bullet 0xF9) stands for 0xB7.
     for (int oem = 0x80; oem < 0x100; ++oem) {
@@ -131,8 +130,12 @@ void oem_to_ansi(const char* source, char* target, std::size_t length) {
     }
 }
 
-void oem_to_ansi(char* buffer, std::size_t length) { oem_to_ansi(buffer, buffer, length); }
-void oem_to_ansi(char* text) { oem_to_ansi(text, std::strlen(text)); }
+void oem_to_ansi(char* buffer, std::size_t length) {
+    oem_to_ansi(buffer, buffer, length);
+}
+void oem_to_ansi(char* text) {
+    oem_to_ansi(text, std::strlen(text));
+}
 
 void ansi_to_oem(char* buffer, std::size_t length) {
     for (std::size_t i = 0; i < length; ++i) {
@@ -140,11 +143,19 @@ void ansi_to_oem(char* buffer, std::size_t length) {
     }
 }
 
-void ansi_to_oem(char* text) { ansi_to_oem(text, std::strlen(text)); }
+void ansi_to_oem(char* text) {
+    ansi_to_oem(text, std::strlen(text));
+}
 
-char char_lower(char c) { return static_cast<char>(LOWER[static_cast<std::uint8_t>(c)]); }
-char char_upper(char c) { return static_cast<char>(UPPER[static_cast<std::uint8_t>(c)]); }
-bool is_lower_letter(char c) { return char_upper(c) != c; }
+char char_lower(char c) {
+    return static_cast<char>(LOWER[static_cast<std::uint8_t>(c)]);
+}
+char char_upper(char c) {
+    return static_cast<char>(UPPER[static_cast<std::uint8_t>(c)]);
+}
+bool is_lower_letter(char c) {
+    return char_upper(c) != c;
+}
 
 std::string cp1251_to_utf8(std::string_view text) {
     std::string out;

@@ -108,7 +108,9 @@ constexpr int utf8_sequence_length(std::uint8_t b0) {
     return 0;
 }
 
-constexpr bool is_utf8_continuation(std::uint8_t b) { return (b & 0xC0) == 0x80; }
+constexpr bool is_utf8_continuation(std::uint8_t b) {
+    return (b & 0xC0) == 0x80;
+}
 
 // Converts a NUL-terminated UTF-8 string to Windows-1251 in place. On invalid UTF-8
 // or a character without a Windows-1251 form it gives false and leaves the string

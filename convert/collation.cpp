@@ -66,19 +66,15 @@ constexpr std::uint8_t CYRILLIC_ORDER[][2] = {
 constexpr std::array<std::uint16_t, 256> WEIGHT = [] {
     std::array<std::uint16_t, 256> w{};
     std::array<bool, 256> placed{};
-    for (int b = '0'; b <= '9'; ++b)
-        placed[b] = true;
-    for (int b = 'A'; b <= 'Z'; ++b)
-        placed[b] = placed[b + 32] = true;
-    for (const auto& pair : CYRILLIC_ORDER)
-        placed[pair[0]] = placed[pair[1]] = true;
+    for (int b = '0'; b <= '9'; ++b) placed[b] = true;
+    for (int b = 'A'; b <= 'Z'; ++b) placed[b] = placed[b + 32] = true;
+    for (const auto& pair : CYRILLIC_ORDER) placed[pair[0]] = placed[pair[1]] = true;
 
     std::uint16_t next = 0;
     for (int b = 0; b < 256; ++b) {
         if (!placed[b]) w[b] = next++;
     }
-    for (int b = '0'; b <= '9'; ++b)
-        w[b] = next++;
+    for (int b = '0'; b <= '9'; ++b) w[b] = next++;
     for (int b = 'A'; b <= 'Z'; ++b) {
         w[b] = w[b + 32] = next++;
     }

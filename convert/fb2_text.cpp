@@ -107,8 +107,7 @@ bool Fb2TextConverter::printannt() {
     return convert_body(Mode::kAnnotation) == CONV_OK;
 }
 
-std::int32_t Fb2TextConverter::render_annotation(const ByteView& book,
-                                                 std::uint8_t codepage_state,
+std::int32_t Fb2TextConverter::render_annotation(const ByteView& book, std::uint8_t codepage_state,
                                                  std::int32_t annt_pos, std::string& out) {
     TCONVJOB nowhere;  // capacity 0: everything lands in the pending output
     input_ = Input{};
@@ -200,8 +199,7 @@ std::int32_t Fb2TextConverter::collect_notes() {
 
 std::int32_t Fb2TextConverter::convert_body(Mode mode) {
     const ByteView& book = input_.book;
-    const bool single_byte =
-        reader_.codepage_state == CP_1251 || reader_.codepage_state == CP_1252;
+    const bool single_byte = reader_.codepage_state == CP_1251 || reader_.codepage_state == CP_1252;
     while (true) {
         // A body step ends when the chunk is exactly full; an annotation is rendered whole.
         if (mode == Mode::kBody && !in_annotation_ && job_->dst_len >= job_->dst_cap) {
@@ -214,11 +212,12 @@ std::int32_t Fb2TextConverter::convert_body(Mode mode) {
             if (single_byte) {
                 // Single-byte text runs to the next tag as it is.
                 const void* next = std::memchr(book.data + pos_, '<', book.size - pos_);
-                const std::int32_t end = next == nullptr
-                                             ? book.size
-                                             : static_cast<std::int32_t>(
-                                                   static_cast<const unsigned char*>(next) - book.data);
-                if (collecting()) para_.append(reinterpret_cast<const char*>(book.data + pos_), end - pos_);
+                const std::int32_t end =
+                    next == nullptr ? book.size
+                                    : static_cast<std::int32_t>(
+                                          static_cast<const unsigned char*>(next) - book.data);
+                if (collecting())
+                    para_.append(reinterpret_cast<const char*>(book.data + pos_), end - pos_);
                 pos_ = end;
                 continue;
             }
@@ -265,7 +264,8 @@ std::int32_t Fb2TextConverter::handle_tag(Mode mode, bool& stop) {
             start_collecting(in_p_);
         } else {
             // The paragraphs of the body's own title (outside every section) are not written.
-            if (!(in_title_ && section_depth_ == 0)) emitter_.emit_paragraph(para_.c_str(), BlankLine::kPlain);
+            if (!(in_title_ && section_depth_ == 0))
+                emitter_.emit_paragraph(para_.c_str(), BlankLine::kPlain);
             in_p_ = false;
         }
     } else if (type == kSection) {

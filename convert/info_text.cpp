@@ -22,8 +22,7 @@ constexpr std::size_t kAnnotationTail = 4;
 }  // namespace
 
 std::uint32_t InfoText::build_info_fb2(const TBOOKDESC& desc, const BookBuffer& book,
-                                       std::uint8_t codepage_state,
-                                       Fb2TextConverter& converter) {
+                                       std::uint8_t codepage_state, Fb2TextConverter& converter) {
     WSTR authors;
     authors_text(desc, authors);
     text_ = msg::kInfoAuthor.c_str();

@@ -22,8 +22,8 @@ enum class BlankLine : std::uint8_t {
 
 // How paragraphs are laid out (the settings of text files).
 struct TextLayout {
-    static constexpr int kOneLine = 1;    // each paragraph on one line
-    static constexpr int kWrapped = 2;    // each paragraph on lines of at most 70 characters
+    static constexpr int kOneLine = 1;  // each paragraph on one line
+    static constexpr int kWrapped = 2;  // each paragraph on lines of at most 70 characters
     static constexpr int kLineWidth = 70;
 
     int para_form = kOneLine;

@@ -52,7 +52,9 @@ FILETIME civil_to_filetime(const CivilTime& c) {
 namespace tomeo {
 namespace {
 
-int clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
+int clamp(int value, int low, int high) {
+    return value < low ? low : (value > high ? high : value);
+}
 
 }  // namespace
 

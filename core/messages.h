@@ -18,8 +18,8 @@ inline constexpr auto kPackFailed = cp1251("%1\" не заархивирован
 
 // Reasons appended to a failure (the leading space belongs to them).
 inline constexpr auto kReasonBadUtf8 = cp1251(" Недопустимый код UTF8.");
-inline constexpr auto kReasonNot1251 = cp1251(
-    " Файл содержит символы, которые не могут быть представлены в кодировке WIN1251.");
+inline constexpr auto kReasonNot1251 =
+    cp1251(" Файл содержит символы, которые не могут быть представлены в кодировке WIN1251.");
 inline constexpr auto kReasonUnknownTag = cp1251(" Неизвестный тег.");
 inline constexpr auto kReasonBrokenStructure = cp1251(" Нарушена структура файла.");
 

@@ -9,14 +9,14 @@
 namespace {
 
 class CountingHandler : public tomeo::ScriptHandler {
-  public:
+public:
     explicit CountingHandler(bool succeed) : succeed_(succeed) {}
     bool Perform(const char* text) override {
         bytes_ += std::strlen(text);
         return succeed_;
     }
 
-  private:
+private:
     bool succeed_;
     std::size_t bytes_ = 0;
 };

@@ -40,8 +40,7 @@ bool MatchesWildcards(const char* name, const char* name_end, const char* patter
             return false;
         }
     }
-    while (pattern != pattern_end && *pattern == '*')
-        ++pattern;
+    while (pattern != pattern_end && *pattern == '*') ++pattern;
     return pattern == pattern_end;
 }
 

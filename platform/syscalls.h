@@ -12,8 +12,22 @@
 namespace tomeo::platform {
 
 enum class SysOp {
-    Open, Read, Write, Seek, Close, Fsync, Stat, Rename, Link, Unlink, Mkdir, Rmdir,
-    OpenDir, ReadDir, SetTime, Chmod,
+    Open,
+    Read,
+    Write,
+    Seek,
+    Close,
+    Fsync,
+    Stat,
+    Rename,
+    Link,
+    Unlink,
+    Mkdir,
+    Rmdir,
+    OpenDir,
+    ReadDir,
+    SetTime,
+    Chmod,
 };
 
 // A test's fault injector, asked before every system call.

@@ -109,7 +109,8 @@ int sys_fstatat(int dirfd, const char* name, struct stat* st, int flags) {
 
 int sys_rename_noreplace(const char* from, const char* to) {
     if (injected(SysOp::Rename)) return -1;
-    return static_cast<int>(::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE));
+    return static_cast<int>(
+        ::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE));
 }
 
 int sys_rename(const char* from, const char* to) {
@@ -147,7 +148,9 @@ dirent* sys_readdir(DIR* dir) {
     return ::readdir(dir);
 }
 
-int sys_closedir(DIR* dir) { return ::closedir(dir); }
+int sys_closedir(DIR* dir) {
+    return ::closedir(dir);
+}
 
 int sys_futimens(int fd, const struct timespec times[2]) {
     if (injected(SysOp::SetTime)) return -1;

@@ -75,11 +75,13 @@ bool convert_name_list(const std::string& path, const std::string& utf8, std::st
     // Ascending byte order: compare as unsigned bytes.
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return std::lexicographical_compare(
-            a.begin(), a.end(), b.begin(), b.end(),
-            [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); });
+            a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+                return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+            });
     });
     if (std::adjacent_find(names.begin(), names.end()) != names.end()) {
-        return fail(path + ": duplicate entry " + tomeo::cp1251_to_utf8(*std::adjacent_find(names.begin(), names.end())));
+        return fail(path + ": duplicate entry " +
+                    tomeo::cp1251_to_utf8(*std::adjacent_find(names.begin(), names.end())));
     }
     out.clear();
     for (const std::string& name : names) {

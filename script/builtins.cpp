@@ -33,12 +33,9 @@ std::int64_t author_field(const WSTR& letter) {
     const char* p = letter.c_str();
     if (p[0] != '\0' && p[1] == '\0') {
         switch (char_lower(p[0])) {
-            case 'f':
-                return 1;
-            case 'm':
-                return 2;
-            case 'l':
-                return 3;
+            case 'f': return 1;
+            case 'm': return 2;
+            case 'l': return 3;
         }
     }
     RaiseScriptError(kScriptRunFailed);
@@ -76,9 +73,7 @@ void PerformFunction(const Callee& callee, const char* fields, CallSlots& slots,
             break;
         }
         case Builtin::kGenre:
-        case Builtin::kGenrematch:
-            copy_field(fields, args[0].int_value, result);
-            break;
+        case Builtin::kGenrematch: copy_field(fields, args[0].int_value, result); break;
         case Builtin::kRepl:
             result.assign(args[0].str_value);
             replace(result, args[1].str_value, args[2].str_value, max_length);
@@ -119,12 +114,8 @@ void PerformFunction(const Callee& callee, const char* fields, CallSlots& slots,
             result.assign(args[0].str_value);
             result.to_upper();
             break;
-        case Builtin::kLen:
-            slots.result_int = args[0].str_value.length();
-            break;
-        case Builtin::kCstr:
-            result.set_number(args[0].int_value);
-            break;
+        case Builtin::kLen: slots.result_int = args[0].str_value.length(); break;
+        case Builtin::kCstr: result.set_number(args[0].int_value); break;
         case Builtin::kPrintp:
         case Builtin::kPrintannt:
             break;  // procedures are performed by the interpreter's host handlers

@@ -41,8 +41,7 @@ std::int32_t number_value(TextSpan text) {
     const bool negative = *p == '-';
     if (negative) ++p;
     std::uint32_t value = 0;
-    for (; p != text.end; ++p)
-        value = value * 10 + static_cast<std::uint32_t>(*p - '0');
+    for (; p != text.end; ++p) value = value * 10 + static_cast<std::uint32_t>(*p - '0');
     return static_cast<std::int32_t>(negative ? 0u - value : value);
 }
 
@@ -63,13 +62,13 @@ void string_value(TextSpan literal, WSTR& out) {
 
 // One run of a script: the read position, the statement loop and the evaluation.
 class ScriptRun {
-  public:
+public:
     explicit ScriptRun(SCRIPT& script)
         : script_(script), work_(*script.workspace_), reader_(script.text_.c_str()) {}
 
     void execute();
 
-  private:
+private:
     void statement(StatementKind kind, TextSpan line);
     void assignment(TextSpan line);
     void procedure_call(TextSpan text);
@@ -111,24 +110,13 @@ void ScriptRun::execute() {
 
 void ScriptRun::statement(StatementKind kind, TextSpan line) {
     switch (kind) {
-        case StatementKind::kAssignment:
-            assignment(line);
-            break;
-        case StatementKind::kBlockEnd:
-            block_end();
-            break;
-        case StatementKind::kIf:
-            if_statement(line);
-            break;
-        case StatementKind::kWhile:
-            while_statement(line);
-            break;
-        case StatementKind::kCall:
-            procedure_call(line);
-            break;
+        case StatementKind::kAssignment: assignment(line); break;
+        case StatementKind::kBlockEnd: block_end(); break;
+        case StatementKind::kIf: if_statement(line); break;
+        case StatementKind::kWhile: while_statement(line); break;
+        case StatementKind::kCall: procedure_call(line); break;
         case StatementKind::kEmpty:
-        case StatementKind::kComment:
-            break;
+        case StatementKind::kComment: break;
     }
 }
 
@@ -138,9 +126,7 @@ void ScriptRun::assignment(TextSpan line) {
     parse_assignment(line, a, slots.arguments);
     if (!script_.executing_) return;
     switch (a.form) {
-        case AssignmentForm::kOperand:
-            evaluate(a.left);
-            break;
+        case AssignmentForm::kOperand: evaluate(a.left); break;
         case AssignmentForm::kOperation: {
             // "$a = $a + x", the way scripts build names up, works on the variable itself.
             TVAR* accumulator = nullptr;
@@ -241,12 +227,8 @@ void ScriptRun::evaluate(TOPERAND& operand) {
             }
             break;
         }
-        case kStringValue:
-            string_value(operand.text, operand.str_value);
-            break;
-        case kIntegerValue:
-            operand.int_value = number_value(operand.text);
-            break;
+        case kStringValue: string_value(operand.text, operand.str_value); break;
+        case kIntegerValue: operand.int_value = number_value(operand.text); break;
     }
 }
 
@@ -287,26 +269,13 @@ bool ScriptRun::condition_holds(TCOMPARE& condition) {
         const std::int32_t a = condition.left.int_value;
         const std::int32_t b = condition.right.int_value;
         switch (condition.op) {
-            case CompareOp::kEqual:
-                holds = a == b;
-                break;
-            case CompareOp::kNotEqual:
-                holds = a != b;
-                break;
-            case CompareOp::kGreater:
-                holds = a > b;
-                break;
-            case CompareOp::kLess:
-                holds = a < b;
-                break;
-            case CompareOp::kGreaterOrEqual:
-                holds = a >= b;
-                break;
-            case CompareOp::kLessOrEqual:
-                holds = a <= b;
-                break;
-            case CompareOp::kNone:
-                break;
+            case CompareOp::kEqual: holds = a == b; break;
+            case CompareOp::kNotEqual: holds = a != b; break;
+            case CompareOp::kGreater: holds = a > b; break;
+            case CompareOp::kLess: holds = a < b; break;
+            case CompareOp::kGreaterOrEqual: holds = a >= b; break;
+            case CompareOp::kLessOrEqual: holds = a <= b; break;
+            case CompareOp::kNone: break;
         }
     } else {
         // Strings are only equal or not; they have no order.

@@ -55,7 +55,7 @@ struct TBLOCK {
 // with SCRIPT::add_handler and binds the procedure's variable ($_printp_str_,
 // $_printannt_str_) to the reference it got, with define_handler, before each run.
 class ScriptHandler {
-  public:
+public:
     virtual ~ScriptHandler() = default;
     // text: printp's argument; empty for printannt. False when the procedure failed,
     // which ends the run with error 4. A handler must not run or change the script that
@@ -66,7 +66,7 @@ class ScriptHandler {
 struct RunWorkspace;
 
 class SCRIPT {
-  public:
+public:
     // Guards against runaway scripts; exceeding either ends the run with error 4.
     static constexpr std::int64_t kDefaultStatementBudget = 10'000'000;
     static constexpr std::int32_t kDefaultMaxValueLength = 16 * 1024 * 1024;
@@ -115,7 +115,7 @@ class SCRIPT {
     void set_statement_budget(std::int64_t statements) { statement_budget_ = statements; }
     void set_max_value_length(std::int32_t length) { max_value_length_ = length; }
 
-  private:
+private:
     friend class ScriptRun;
 
     // The first variable of that name; nullptr when there is none.

@@ -15,10 +15,8 @@ bool is_digit(char c) {
 // names are read on nearly every line.
 constexpr std::array<bool, 256> kNameChars = [] {
     std::array<bool, 256> table{};
-    for (int c = 'A'; c <= 'Z'; ++c)
-        table[c] = table[c + ('a' - 'A')] = true;
-    for (int c = '0'; c <= '9'; ++c)
-        table[c] = true;
+    for (int c = 'A'; c <= 'Z'; ++c) table[c] = table[c + ('a' - 'A')] = true;
+    for (int c = '0'; c <= '9'; ++c) table[c] = true;
     table['_'] = true;
     return table;
 }();
@@ -61,10 +59,8 @@ bool LineReader::next() {
     line_offset_ = position_;
     position_ = static_cast<std::int32_t>(p - text_);
     ++number_;
-    while (start != line_end && *start == ' ')
-        ++start;
-    while (line_end != start && line_end[-1] == ' ')
-        --line_end;
+    while (start != line_end && *start == ' ') ++start;
+    while (line_end != start && line_end[-1] == ' ') --line_end;
     line_ = {start, line_end};
     return true;
 }
@@ -83,16 +79,14 @@ const char* lex_operand(const char* p, const char* end, TOPERAND& operand) {
     std::uint8_t kind = kNoValue;
     if (p != end && *p == '$') {
         operand_end = p + 1;
-        while (operand_end != end && is_name_char(*operand_end))
-            ++operand_end;
+        while (operand_end != end && is_name_char(*operand_end)) ++operand_end;
         kind = kVariableOperand;
     } else if (p != end && is_quote(*p)) {
         operand_end = string_literal_end(p, end);
         kind = kStringValue;
     } else if (p != end && (is_digit(*p) || (*p == '-' && p + 1 != end && is_digit(p[1])))) {
         operand_end = p + 1;
-        while (operand_end != end && is_digit(*operand_end))
-            ++operand_end;
+        while (operand_end != end && is_digit(*operand_end)) ++operand_end;
         kind = kIntegerValue;
     }
     if (operand_end == nullptr) {

@@ -44,7 +44,7 @@ struct TOPERAND {
 // Cuts a NUL-terminated text into lines numbered from 1. A line ends at CR LF, at a lone
 // CR, at a lone LF, or at the end of the text; each line is trimmed of spaces.
 class LineReader {
-  public:
+public:
     explicit LineReader(const char* text) : text_(text) {}
 
     // Reads the next line; false at the end of the text.
@@ -57,7 +57,7 @@ class LineReader {
     // The next line read starts at offset and gets the number given.
     void rewind(std::int32_t offset, std::int32_t number);
 
-  private:
+private:
     const char* text_;
     std::int32_t position_ = 0;
     std::int32_t number_ = 0;
@@ -66,8 +66,7 @@ class LineReader {
 };
 
 inline void skip_spaces(TextSpan& text) {
-    while (text.begin != text.end && *text.begin == ' ')
-        ++text.begin;
+    while (text.begin != text.end && *text.begin == ' ') ++text.begin;
 }
 
 // Reads the operand that starts exactly at p into operand.text and operand.kind; gives

@@ -22,12 +22,12 @@ enum ScriptErrorCode : std::uint8_t {
 // The code travels with the exception only from where it is raised to Run; the host
 // reads the code, the line and the message from the SCRIPT that raised it.
 class SCRIPTError : public std::exception {
-  public:
+public:
     explicit SCRIPTError(ScriptErrorCode code) : code_(code) {}
     ScriptErrorCode code() const { return code_; }
     const char* what() const noexcept override { return "script error"; }
 
-  private:
+private:
     ScriptErrorCode code_;
 };
 

@@ -57,8 +57,8 @@ TEST(ParseCommandLine, WindowModeWithAndWithoutFile) {
 }
 
 TEST(ParseCommandLine, ArgumentsArriveInWindows1251) {
-    const CommandLine cl = Parse({"-r", "\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0.fb2",
-                                  "\xE4\xB8\x80.fb2"});
+    const CommandLine cl =
+        Parse({"-r", "\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0.fb2", "\xE4\xB8\x80.fb2"});
     ASSERT_TRUE(cl.valid);
     EXPECT_EQ(cl.arguments[2], "\xCA\xED\xE8\xE3\xE0.fb2");  // Книга.fb2
     EXPECT_EQ(cl.arguments[3], "\x98.fb2") << "no Windows-1251 form: names no file";

@@ -144,8 +144,7 @@ TEST_F(ScanTest, AnEmptyDirectoryStandsForTheDrives) {
     EXPECT_EQ(list.at(0).kind, KIND_DRIVE);
     EXPECT_EQ(list.at(0).container, CONTAINER_FILE);
     EXPECT_EQ(list.FindFileEntry(kParentName, KIND_NONE, nullptr), -1);
-    for (std::int32_t i = 0; i < list.count(); ++i)
-        EXPECT_EQ(list.at(i).kind, KIND_DRIVE);
+    for (std::int32_t i = 0; i < list.count(); ++i) EXPECT_EQ(list.at(i).kind, KIND_DRIVE);
 
     list.ClearFileList();
     EXPECT_EQ(ScanDirectory(list, "", SCAN_DIRECTORIES, false, nullptr), 0);

@@ -93,8 +93,7 @@ TEST_F(NavigationTest, AboveTheRootAreTheDrives) {
     Enter("..");
     EXPECT_EQ(Current(), "");
     ASSERT_GE(list.count(), 1);
-    for (std::int32_t i = 0; i < list.count(); ++i)
-        EXPECT_EQ(list.at(i).kind, KIND_DRIVE);
+    for (std::int32_t i = 0; i < list.count(); ++i) EXPECT_EQ(list.at(i).kind, KIND_DRIVE);
     EXPECT_EQ(Selected(), "/");
     EXPECT_EQ(list.at(view.selected).kind, KIND_DRIVE);
 

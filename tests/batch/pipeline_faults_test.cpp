@@ -142,8 +142,7 @@ TEST(PipelineFaults, EveryFailedCallLeavesTheBookOrTheResult) {
                 }
                 ++runs;
                 const Names after = h.Files();
-                for (const std::string& file : after)
-                    EXPECT_FALSE(IsTemporary(file)) << file;
+                for (const std::string& file : after) EXPECT_FALSE(IsTemporary(file)) << file;
                 if (result == 0) {
                     EXPECT_EQ(after, s.done);
                     for (const std::string& file : after) {

@@ -10,7 +10,9 @@ namespace tomeo {
 namespace {
 
 // The report in UTF-8, for readable expectations.
-std::string Text(const Report& report) { return cp1251_to_utf8(report.text()); }
+std::string Text(const Report& report) {
+    return cp1251_to_utf8(report.text());
+}
 
 TEST(ReportFormat, QuotesOnlyArgumentsWithSpaces) {
     Report r;

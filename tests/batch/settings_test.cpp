@@ -35,8 +35,7 @@ void ExpectDefaults(const Settings& s) {
     EXPECT_EQ(s.window_bottom - s.window_top, 560);
     EXPECT_FALSE(s.window_maximized);
     const std::int32_t widths[] = {248, 84, 84, 110, 150};
-    for (int i = 0; i < kColumnCount; ++i)
-        EXPECT_EQ(s.column_widths[i], widths[i]) << i;
+    for (int i = 0; i < kColumnCount; ++i) EXPECT_EQ(s.column_widths[i], widths[i]) << i;
     EXPECT_EQ(s.paragraph_form, 1);
     EXPECT_EQ(s.paragraph_indent, 1);
     EXPECT_EQ(s.text_packing, 3);
@@ -124,8 +123,7 @@ TEST(Settings, ColumnWidthsCountOnlyWhenStored) {
                       "\nparam_l=" + std::to_string(70u << 16 | 120u) +
                       "\nparam_p=" + std::to_string(200u << 16) + "\n");
     const std::int32_t widths[] = {300, 90, 70, 120, 200};
-    for (int c = 0; c < kColumnCount; ++c)
-        EXPECT_EQ(s.column_widths[c], widths[c]) << c;
+    for (int c = 0; c < kColumnCount; ++c) EXPECT_EQ(s.column_widths[c], widths[c]) << c;
 
     s = Read("param_l=" + std::to_string(70u << 16 | 120u) + "\n");  // param_k absent
     EXPECT_EQ(s.column_widths[2], 84);
@@ -174,8 +172,7 @@ TEST(Settings, EveryValueSurvivesSaveAndLoad) {
     out.window_bottom = 1000;
     out.window_maximized = true;
     const std::int32_t widths[] = {400, 60, 61, 200, 1};
-    for (int c = 0; c < kColumnCount; ++c)
-        out.column_widths[c] = widths[c];
+    for (int c = 0; c < kColumnCount; ++c) out.column_widths[c] = widths[c];
     out.paragraph_form = 2;
     out.paragraph_indent = 99;
     out.text_packing = 2;
@@ -198,8 +195,7 @@ TEST(Settings, EveryValueSurvivesSaveAndLoad) {
     EXPECT_EQ(in.window_right, 1900);
     EXPECT_EQ(in.window_bottom, 1000);
     EXPECT_TRUE(in.window_maximized);
-    for (int c = 0; c < kColumnCount; ++c)
-        EXPECT_EQ(in.column_widths[c], widths[c]) << c;
+    for (int c = 0; c < kColumnCount; ++c) EXPECT_EQ(in.column_widths[c], widths[c]) << c;
     EXPECT_EQ(in.paragraph_form, 2);
     EXPECT_EQ(in.paragraph_indent, 99);
     EXPECT_EQ(in.text_packing, 2);

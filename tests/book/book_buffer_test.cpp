@@ -73,8 +73,7 @@ TEST(BookBuffer, SmallStepsGrowGeometricallyAWholeBookExactly) {
     ChoppySource source(text, 1 << 20);
     BookBuffer book;
     book.start(source);
-    for (int i = 0; i < 20; ++i)
-        ASSERT_EQ(book.load_more(1024), 1024);
+    for (int i = 0; i < 20; ++i) ASSERT_EQ(book.load_more(1024), 1024);
     EXPECT_LE(book.capacity(), 2 * book.fill()) << "doubling, not one block at a time";
     const std::int32_t rest = 100000 - book.fill();
     ASSERT_EQ(book.load_more(rest), rest);

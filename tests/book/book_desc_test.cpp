@@ -67,8 +67,7 @@ TEST(BookDescription, CapitalizeWords) {
         {"жан-поль сартр", "Жан-поль Сартр"},
         {"ёжиков", "Ёжиков"},
     };
-    for (auto [in, expected] : cases)
-        EXPECT_EQ(Capitalized(in), W(expected)) << in;
+    for (auto [in, expected] : cases) EXPECT_EQ(Capitalized(in), W(expected)) << in;
 }
 
 TEST(BookDescription, FixAllCaps) {
@@ -138,8 +137,7 @@ TEST(BookDescription, SetTitleFromLine) {
     };
     for (const TitleCase& c : cases) {
         TBOOKDESC desc;
-        for (HSTR* text : {&desc.title, &desc.seq, &desc.seqnum})
-            text->assign("old");
+        for (HSTR* text : {&desc.title, &desc.seq, &desc.seqnum}) text->assign("old");
         EXPECT_EQ(set_title_from_line(desc, W(c.line).c_str()), c.ok) << c.line;
         EXPECT_EQ(desc.title.c_str(), W(c.title)) << c.line;
         EXPECT_EQ(desc.seq.c_str(), W(c.seq)) << c.line;

@@ -105,8 +105,7 @@ TEST(NextLine, SplitsAtLineFeeds) {
         WSTR line;
         std::vector<std::string> lines;
         int result;
-        while ((result = next_line(cursor, line)) == LINE_OK)
-            lines.push_back(line.c_str());
+        while ((result = next_line(cursor, line)) == LINE_OK) lines.push_back(line.c_str());
         EXPECT_EQ(result, LINE_NO_MORE);
         if (at_eof) {
             EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "", "three\r"}));

@@ -66,8 +66,7 @@ TEST(ReadTag, FormsOfTags) {
 TEST(ReadTag, TypesFromTheTableIgnoringCase) {
     for (const TagName& entry : TAG_TABLE) {
         std::string name(entry.name);
-        for (char& c : name)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         TXMLTAG tag;
         EXPECT_EQ(ReadTag("<" + name + ">", tag), CONV_OK) << name;
         EXPECT_EQ(tag.tag_type, entry.type) << name;

@@ -55,7 +55,7 @@ TEST(Utf8Table, HoldsExactlyWindows1251) {
 
 TEST(Utf8Table, KnownCharacters) {
     const std::pair<std::uint32_t, std::uint8_t> hits[] = {
-        {0xD090, 0xC0}, {0xD18F, 0xFF}, {0xD081, 0xA8},   {0xD191, 0xB8},
+        {0xD090, 0xC0},   {0xD18F, 0xFF},   {0xD081, 0xA8}, {0xD191, 0xB8},
         {0xE282AC, 0x88}, {0xE28496, 0xB9}, {0xC2A0, 0xA0}, {0x41, 0x41}};
     for (auto [key, expected] : hits) {
         std::uint8_t byte = 0;
@@ -75,13 +75,14 @@ TEST(Utf8ToCp1251InPlace, ConvertsOrLeavesTheStringUnchanged) {
     EXPECT_STREQ(good, cp1251("Привет — ok").c_str());
 
     const char* bad_inputs[] = {
-        "a\xD0",              // the NUL after D0 is not a continuation byte
-        "\xD0\x41",           // D0 followed by a non-continuation byte
-        "\x80",               // stray continuation byte
-        "\xF8\x80\x80\x80",   // 11111xxx
-        "\xF0\x9F\x98\x80",   // four bytes: well formed, not representable
-        "\xEF\xBB\xBF" "abc", // the byte-order mark has no Windows-1251 form
-        "\xC2\x98",           // U+0098
+        "a\xD0",             // the NUL after D0 is not a continuation byte
+        "\xD0\x41",          // D0 followed by a non-continuation byte
+        "\x80",              // stray continuation byte
+        "\xF8\x80\x80\x80",  // 11111xxx
+        "\xF0\x9F\x98\x80",  // four bytes: well formed, not representable
+        "\xEF\xBB\xBF"
+        "abc",       // the byte-order mark has no Windows-1251 form
+        "\xC2\x98",  // U+0098
     };
     for (const char* input : bad_inputs) {
         char copy[16];
@@ -95,13 +96,19 @@ TEST(Utf8ToCp1251InPlace, ConvertsOrLeavesTheStringUnchanged) {
 
 TEST(EdgeConversions, RoundTripAndLossyForm) {
     std::string all;
-    for (int b = 1; b < 256; ++b) if (b != 0x98) all += static_cast<char>(b);
+    for (int b = 1; b < 256; ++b)
+        if (b != 0x98) all += static_cast<char>(b);
     std::string back;
     ASSERT_TRUE(utf8_to_cp1251(cp1251_to_utf8(all), back));
     EXPECT_EQ(back, all);
 
     EXPECT_EQ(cp1251_to_utf8("\x98"), "\xEF\xBF\xBD");
-    EXPECT_EQ(utf8_to_cp1251_lossy("a\xE4\xB8\x80" "b\xFF" "c"), "a\x98" "b\x98" "c");
+    EXPECT_EQ(utf8_to_cp1251_lossy("a\xE4\xB8\x80"
+                                   "b\xFF"
+                                   "c"),
+              "a\x98"
+              "b\x98"
+              "c");
     EXPECT_FALSE(utf8_to_cp1251("\xE4\xB8\x80", back));
     EXPECT_TRUE(is_valid_utf8("\xE4\xB8\x80"));
     EXPECT_FALSE(is_valid_utf8("\xE4\xB8"));
@@ -112,8 +119,8 @@ TEST(CodePage866, LettersAndAsciiMapOneToOne) {
         const std::string reference = IconvToUtf8("CP866", static_cast<unsigned char>(b));
         char c = static_cast<char>(b);
         oem_to_ansi(&c, 1);
-        const bool letter_or_ascii = b < 0x80 || (b >= 0x80 && b <= 0xAF) ||
-                                     (b >= 0xE0 && b <= 0xF1);
+        const bool letter_or_ascii =
+            b < 0x80 || (b >= 0x80 && b <= 0xAF) || (b >= 0xE0 && b <= 0xF1);
         if (letter_or_ascii) {
             EXPECT_EQ(cp1251_to_utf8(std::string(1, c)), reference) << std::hex << b;
             char back = c;
@@ -134,9 +141,9 @@ TEST(CodePage866, LettersAndAsciiMapOneToOne) {
 
 TEST(CaseMapping, PairsOfTheCodePage) {
     const std::pair<const char*, const char*> pairs[] = {
-        {"A", "a"}, {"Я", "я"}, {"Ё", "ё"}, {"Ђ", "ђ"}, {"Ѓ", "ѓ"}, {"Љ", "љ"}, {"Њ", "њ"},
-        {"Ќ", "ќ"}, {"Ћ", "ћ"}, {"Џ", "џ"}, {"Ў", "ў"}, {"Ј", "ј"}, {"Ґ", "ґ"}, {"Є", "є"},
-        {"І", "і"}, {"Ї", "ї"}, {"Ѕ", "ѕ"}};
+        {"A", "a"}, {"Я", "я"}, {"Ё", "ё"}, {"Ђ", "ђ"}, {"Ѓ", "ѓ"}, {"Љ", "љ"},
+        {"Њ", "њ"}, {"Ќ", "ќ"}, {"Ћ", "ћ"}, {"Џ", "џ"}, {"Ў", "ў"}, {"Ј", "ј"},
+        {"Ґ", "ґ"}, {"Є", "є"}, {"І", "і"}, {"Ї", "ї"}, {"Ѕ", "ѕ"}};
     for (auto [upper_utf8, lower_utf8] : pairs) {
         std::string upper, lower;
         ASSERT_TRUE(utf8_to_cp1251(upper_utf8, upper));
@@ -156,7 +163,9 @@ TEST(CaseMapping, PairsOfTheCodePage) {
 TEST(Cp1251Literal, ConvertsAtCompileTime) {
     constexpr auto text = cp1251("Ёж №1");
     static_assert(text.text[0] == '\xA8' && text.text[3] == '\xB9');
-    EXPECT_STREQ(text.c_str(), "\xA8\xE6 \xB9" "1");
+    EXPECT_STREQ(text.c_str(),
+                 "\xA8\xE6 \xB9"
+                 "1");
 }
 
 }  // namespace

@@ -62,8 +62,7 @@ TEST(ReadChar, Utf8) {
 TEST(ReadChar, SingleBytesIn1251And1252) {
     const std::string all = [] {
         std::string s;
-        for (int b = 0; b < 256; ++b)
-            s += static_cast<char>(b);
+        for (int b = 0; b < 256; ++b) s += static_cast<char>(b);
         return s;
     }();
     for (std::uint8_t codepage : {CP_1251, CP_1252}) {
@@ -175,15 +174,11 @@ TEST(DetectCodePage, LoadsTheFirst1024BytesOnly) {
 
 TEST(Recode866, MatchesIconvForTextAndKeepsChunkBoundaries) {
     std::string source;
-    for (int b = 0; b < 0x80; ++b)
-        source += static_cast<char>(b);
-    for (int b = 0x80; b <= 0xAF; ++b)
-        source += static_cast<char>(b);
-    for (int b = 0xE0; b <= 0xF1; ++b)
-        source += static_cast<char>(b);
+    for (int b = 0; b < 0x80; ++b) source += static_cast<char>(b);
+    for (int b = 0x80; b <= 0xAF; ++b) source += static_cast<char>(b);
+    for (int b = 0xE0; b <= 0xF1; ++b) source += static_cast<char>(b);
     source += "\xFC";  // №
-    while (source.size() < 200000)
-        source += source;
+    while (source.size() < 200000) source += source;
     // iconv as the reference for every character that Windows-1251 has.
     iconv_t cd = iconv_open("CP1251", "CP866");
     std::string expected(source.size(), '\0');
@@ -224,10 +219,8 @@ TEST(Recode866, EveryByteAsTheCharacterTablesSayInAnyBlock) {
     // Letters alone, and letters with one byte of box drawing somewhere among them.
     std::string letters;
     while (letters.size() < 3 * 4096) {
-        for (int b = 0x80; b <= 0xAF; ++b)
-            letters += static_cast<char>(b);
-        for (int b = 0xE0; b <= 0xEF; ++b)
-            letters += static_cast<char>(b);
+        for (int b = 0x80; b <= 0xAF; ++b) letters += static_cast<char>(b);
+        for (int b = 0xE0; b <= 0xEF; ++b) letters += static_cast<char>(b);
         letters += "text 123\r\n";
     }
     for (int b = 0; b < 256; ++b) {

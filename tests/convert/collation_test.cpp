@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "convert/charset.h"
-#include "tests/support/cp1251_text.h"
 #include "convert/collation.h"
+#include "tests/support/cp1251_text.h"
 
 namespace tomeo {
 namespace {
@@ -47,12 +47,10 @@ TEST(Collation, SortsTheAlphabet) {
                               "к", "л", "м", "н", "о", "п", "р", "с", "т", "у", "ф",
                               "х", "ц", "ч", "ш", "щ", "ъ", "ы", "ь", "э", "ю", "я"};
     std::vector<std::string> letters;
-    for (const char* l : alphabet)
-        letters.push_back(W(l));
+    for (const char* l : alphabet) letters.push_back(W(l));
     std::vector<std::string> shuffled(letters.rbegin(), letters.rend());
     for (std::size_t i = 0; i < shuffled.size(); i += 2) {
-        for (char& c : shuffled[i])
-            c = char_upper(c);
+        for (char& c : shuffled[i]) c = char_upper(c);
     }
     std::sort(shuffled.begin(), shuffled.end(), [](const std::string& a, const std::string& b) {
         return collate_ignoring_case(a.c_str(), b.c_str()) < 0;

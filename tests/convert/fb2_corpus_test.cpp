@@ -62,7 +62,9 @@ std::string Outcome(const std::string& bytes) {
         Utf8Recoder recoder;
         TCONVJOB start;
         recoder.recode_utf8_begin(start);
-        outcome += "u" + std::to_string(Pass(book, [&](TCONVJOB& j) { recoder.recode_utf8_chunk(j); })) + " ";
+        outcome += "u" +
+                   std::to_string(Pass(book, [&](TCONVJOB& j) { recoder.recode_utf8_chunk(j); })) +
+                   " ";
     }
     AnnotationHeader header;
     Fb2TextConverter converter;

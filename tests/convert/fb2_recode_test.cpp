@@ -46,11 +46,13 @@ TEST(Utf8Recoding, OnlyTheDeclarationValueChanges) {
 }
 
 TEST(Utf8Recoding, BinariesAreCopiedAsTheyAre) {
-    const std::string binary = "<BINARY id=\"обложка.jpg\" content-type=\"image/jpeg\">/9j/4AAQ</binary>";
+    const std::string binary =
+        "<BINARY id=\"обложка.jpg\" content-type=\"image/jpeg\">/9j/4AAQ</binary>";
     const std::string book = "<?xml encoding=\"UTF-8\"?><p>я</p>" + binary + "<binaryx/><p>ё</p>";
     const Recoding r = Recode(book, 16);
     ASSERT_EQ(r.status, CONV_OK);
-    EXPECT_EQ(r.text, "<?xml encoding=\"windows-1251\"?><p>\xFF</p>" + binary + "<binaryx/><p>\xB8</p>");
+    EXPECT_EQ(r.text,
+              "<?xml encoding=\"windows-1251\"?><p>\xFF</p>" + binary + "<binaryx/><p>\xB8</p>");
 }
 
 TEST(Utf8Recoding, Failures) {
@@ -59,7 +61,8 @@ TEST(Utf8Recoding, Failures) {
     EXPECT_EQ(Recode("<?xml encoding=\"UTF-8\"?>\xD0\x41").status, CONV_BAD_UTF8);
     EXPECT_EQ(Recode("<?xml encoding=\"UTF-8\"?>ok\xD0").status, CONV_TRUNCATED);
     // A character outside Windows-1251 in the last of several chunks.
-    const std::string late = "<?xml encoding=\"UTF-8\"?>" + std::string(200000, 'a') + "\xE4\xB8\x80";
+    const std::string late =
+        "<?xml encoding=\"UTF-8\"?>" + std::string(200000, 'a') + "\xE4\xB8\x80";
     EXPECT_EQ(Recode(late).status, CONV_NOT_1251);
 }
 

@@ -116,10 +116,12 @@ TEST(Fb2ToText, Windows1251BookGivesTheSameText) {
 
 TEST(Fb2ToText, ChunkBoundariesDoNotChangeTheText) {
     // Paragraphs of every length straddle the chunk boundaries.
-    std::string book = "<?xml version=\"1.0\" encoding=\"windows-1251\"?><FictionBook><body><section>";
+    std::string book =
+        "<?xml version=\"1.0\" encoding=\"windows-1251\"?><FictionBook><body><section>";
     std::string expected;
     for (int i = 0; i < 3000; ++i) {
-        const std::string text(static_cast<std::size_t>(i * 37 % 401 + 1), static_cast<char>('a' + i % 26));
+        const std::string text(static_cast<std::size_t>(i * 37 % 401 + 1),
+                               static_cast<char>('a' + i % 26));
         book += "<p>" + text + "</p>\n";
         expected += text + "\r\n";
     }
@@ -130,7 +132,8 @@ TEST(Fb2ToText, ChunkBoundariesDoNotChangeTheText) {
     // Header, the section's blank lines, then every paragraph.
     EXPECT_EQ(whole.text, To1251("Антон Чехов\r\nРассказы\r\n\r\n\r\n") + expected);
     for (std::int32_t chunk : {1, 7, 4096}) {
-        EXPECT_EQ(Convert(book, CP_1251, {TextLayout::kOneLine, 0}, chunk).text, whole.text) << chunk;
+        EXPECT_EQ(Convert(book, CP_1251, {TextLayout::kOneLine, 0}, chunk).text, whole.text)
+            << chunk;
     }
 }
 
@@ -145,10 +148,12 @@ TEST(Fb2ToText, AFinalParagraphLongerThanAChunkIsWrittenWhole) {
 TEST(Fb2ToText, Failures) {
     const std::string head = "<FictionBook><body>";
     const std::string tail = "</body></FictionBook>";
-    const std::string five_deep = "<section><section><section><section><section><p>x</p>"
-                                  "</section></section></section></section></section>";
-    const std::string four_deep = "<section><section><section><section><p>x</p>"
-                                  "</section></section></section></section>";
+    const std::string five_deep =
+        "<section><section><section><section><section><p>x</p>"
+        "</section></section></section></section></section>";
+    const std::string four_deep =
+        "<section><section><section><section><p>x</p>"
+        "</section></section></section></section>";
     struct Case {
         const char* name;
         std::string book;

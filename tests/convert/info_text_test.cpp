@@ -15,11 +15,14 @@ std::string To1251(const std::string& utf8) {
     return out;
 }
 
-std::string Utf8(const InfoText& info) { return cp1251_to_utf8(info.text()); }
+std::string Utf8(const InfoText& info) {
+    return cp1251_to_utf8(info.text());
+}
 
 TEST(InfoText, Fb2WithoutSeriesEndsWithTheSeriesLabel) {
     TBOOKDESC desc;
-    add_author(desc, To1251("Лев").c_str(), To1251("Николаевич").c_str(), To1251("Толстой").c_str());
+    add_author(desc, To1251("Лев").c_str(), To1251("Николаевич").c_str(),
+               To1251("Толстой").c_str());
     add_author(desc, To1251("Иван").c_str(), "", To1251("Тургенев").c_str());
     add_genre(desc, "prose_classic", "");
     add_genre(desc, "prose_rus_classic", "80");

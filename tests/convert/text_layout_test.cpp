@@ -60,12 +60,12 @@ TEST(FormatParagraph, WrappedLinesBreakAtTheLastSpaceWithinTheRoom) {
 
 TEST(FormatParagraph, WordsLongerThanALineAreCut) {
     const std::string word(150, 'x');
-    EXPECT_EQ(Lines({TextLayout::kWrapped, 0}, word),
-              std::string(70, 'x') + "\r\n" + std::string(70, 'x') + "\r\n" +
-                  std::string(10, 'x') + "\r\n");
-    EXPECT_EQ(Lines({TextLayout::kWrapped, 5}, word),
-              "     " + std::string(65, 'x') + "\r\n" + std::string(70, 'x') + "\r\n" +
-                  std::string(15, 'x') + "\r\n");
+    EXPECT_EQ(Lines({TextLayout::kWrapped, 0}, word), std::string(70, 'x') + "\r\n" +
+                                                          std::string(70, 'x') + "\r\n" +
+                                                          std::string(10, 'x') + "\r\n");
+    EXPECT_EQ(Lines({TextLayout::kWrapped, 5}, word), "     " + std::string(65, 'x') + "\r\n" +
+                                                          std::string(70, 'x') + "\r\n" +
+                                                          std::string(15, 'x') + "\r\n");
     // An indent wider than the line leaves the first line empty and still ends.
     EXPECT_EQ(Lines({TextLayout::kWrapped, 80}, "ab"), std::string(80, ' ') + "\r\nab\r\n");
 }
@@ -97,13 +97,17 @@ TEST(EmitParagraph, BlankLineRules) {
     const Case cases[] = {
         {"nothing before the first text", {{"", P}, {"", S}, {"", T}, {"a", P}}, "a\r\n"},
         {"printp of an empty text after a text", {{"a", P}, {"", P}, {"b", P}}, "a\r\n\r\nb\r\n"},
-        {"a section start makes two blank lines", {{"a", P}, {"", S}, {"", S}, {"b", P}},
+        {"a section start makes two blank lines",
+         {{"a", P}, {"", S}, {"", S}, {"b", P}},
          "a\r\n\r\n\r\nb\r\n"},
-        {"never more than two in a row", {{"a", P}, {"", P}, {"", S}, {"", S}, {"b", P}},
+        {"never more than two in a row",
+         {{"a", P}, {"", P}, {"", S}, {"", S}, {"b", P}},
          "a\r\n\r\n\r\nb\r\n"},
         {"a section after an epigraph gets two, not three",
-         {{"a", P}, {"", E}, {"", S}, {"", S}, {"b", P}}, "a\r\n\r\n\r\nb\r\n"},
-        {"an empty-line after a title is absorbed", {{"t", P}, {"", T}, {"", P}, {"b", P}},
+         {{"a", P}, {"", E}, {"", S}, {"", S}, {"b", P}},
+         "a\r\n\r\n\r\nb\r\n"},
+        {"an empty-line after a title is absorbed",
+         {{"t", P}, {"", T}, {"", P}, {"b", P}},
          "t\r\n\r\nb\r\n"},
         {"plain blank lines after a section start are absorbed",
          {{"a", P}, {"", S}, {"", S}, {"", P}, {"", P}, {"", P}, {"b", P}},

@@ -42,7 +42,10 @@ TEST(Wlist, InsertAndRemoveCheckTheirIndex) {
 // Counts live records, to see which list frees what.
 struct Tracked {
     static inline int alive = 0;
-    explicit Tracked(const char* text) { name.assign(text); ++alive; }
+    explicit Tracked(const char* text) {
+        name.assign(text);
+        ++alive;
+    }
     ~Tracked() { --alive; }
     WSTR name;
 };

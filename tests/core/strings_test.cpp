@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "convert/charset.h"
 #include "core/hstr.h"
 #include "core/wstr.h"
-#include "convert/charset.h"
 
 namespace tomeo {
 namespace {
@@ -157,10 +157,15 @@ TEST(Hstr, PrefixSearchAndTrimmedAppend) {
 }
 
 TEST(Hstr, GroupedNumbers) {
-    const std::pair<int, const char*> cases[] = {
-        {1234567, "1 234 567"}, {123456, "123 456"}, {-1234, "-1 234"},
-        {-123, "-123"},         {0, "0"},            {100, "100"},
-        {1000, "1 000"},        {-100000, "-100 000"}, {-2147483647 - 1, "-2 147 483 648"}};
+    const std::pair<int, const char*> cases[] = {{1234567, "1 234 567"},
+                                                 {123456, "123 456"},
+                                                 {-1234, "-1 234"},
+                                                 {-123, "-123"},
+                                                 {0, "0"},
+                                                 {100, "100"},
+                                                 {1000, "1 000"},
+                                                 {-100000, "-100 000"},
+                                                 {-2147483647 - 1, "-2 147 483 648"}};
     HSTR s;
     for (auto [value, text] : cases) {
         s.set_grouped_number(value);
@@ -182,9 +187,9 @@ TEST(Hstr, ParseInt) {
         bool valid;
         int value;
     };
-    const Case cases[] = {{"", false, 0},  {"12a", false, 0}, {"-0", true, 0},
-                          {"1-2", false, 0}, {"-", true, 0},  {"42", true, 42},
-                          {"-17", true, -17}, {" 1", false, 0}, {"4294967297", true, 1}};
+    const Case cases[] = {{"", false, 0},     {"12a", false, 0}, {"-0", true, 0},
+                          {"1-2", false, 0},  {"-", true, 0},    {"42", true, 42},
+                          {"-17", true, -17}, {" 1", false, 0},  {"4294967297", true, 1}};
     for (const Case& c : cases) {
         const HSTR::ParsedInt parsed = HSTR::parse_int(c.text);
         EXPECT_EQ(parsed.valid, c.valid) << c.text;
@@ -195,8 +200,9 @@ TEST(Hstr, ParseInt) {
 }
 
 TEST(FileTime, CivilRoundTrip) {
-    for (const CivilTime c : {CivilTime{1980, 1, 1, 0, 0, 0}, CivilTime{2000, 2, 29, 23, 59, 59},
-                              CivilTime{2107, 12, 31, 23, 59, 58}, CivilTime{1601, 1, 1, 0, 0, 0}}) {
+    for (const CivilTime c :
+         {CivilTime{1980, 1, 1, 0, 0, 0}, CivilTime{2000, 2, 29, 23, 59, 59},
+          CivilTime{2107, 12, 31, 23, 59, 58}, CivilTime{1601, 1, 1, 0, 0, 0}}) {
         const CivilTime back = filetime_to_civil(civil_to_filetime(c));
         EXPECT_EQ(back.year, c.year);
         EXPECT_EQ(back.month, c.month);
@@ -221,7 +227,8 @@ TEST(DosTime, TwoSecondResolutionWithoutTimeZoneShift) {
     EXPECT_EQ(dos.date, (2008 - 1980) * 512 + 3 * 32 + 15);
     EXPECT_EQ(dos.time, 14 * 2048 + 30 * 32 + 29) << "59 seconds round down to 58";
     EXPECT_EQ(dos_to_filetime(dos), civil_to_filetime({2008, 3, 15, 14, 30, 58}));
-    EXPECT_EQ(truncate_to_dos_resolution(t + 1234567), civil_to_filetime({2008, 3, 15, 14, 30, 58}));
+    EXPECT_EQ(truncate_to_dos_resolution(t + 1234567),
+              civil_to_filetime({2008, 3, 15, 14, 30, 58}));
 }
 
 TEST(DosTime, OutOfRangeValuesAreClamped) {

@@ -377,8 +377,7 @@ TEST(BatchEndToEnd, TheSampleCorpusLosesNothing) {
         EXPECT_TRUE(std::binary_search(converted.begin(), converted.end(), file)) << file;
     }
     EXPECT_GT(converted.size(), moved.size());
-    for (const std::string& file : converted)
-        EXPECT_EQ(file.find("new_"), std::string::npos);
+    for (const std::string& file : converted) EXPECT_EQ(file.find("new_"), std::string::npos);
 }
 
 }  // namespace

@@ -27,8 +27,8 @@ TEST(CommandLineEndToEnd, InvalidLinesAreReportedBeforeAnythingIsTouched) {
 
 TEST(CommandLineEndToEnd, ValidSwitchesAreAccepted) {
     test::TempDir dir;
-    for (const auto& args : std::vector<std::vector<std::string>>{{"-rrr", "*.fb2"},
-                                                                  {"*.fb2", "-u"}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"-rrr", "*.fb2"}, {"*.fb2", "-u"}}) {
         const test::TomeoRun run = test::RunTomeo(args, dir.path());
         EXPECT_EQ(run.exit_code, 0) << args[0];
         EXPECT_EQ(run.err.find(kInvalid), std::string::npos) << run.err;

@@ -39,9 +39,9 @@ Fb2Spec Book(const char* encoding) {
 // The default header (authors, title with series, a blank line, the annotation), then
 // the section's blank lines and the body, with the default layout: one line a
 // paragraph, indented by one space.
-const std::string kText = W(
-    " Иван Петров\r\n Книга (Серия #2)\r\n\r\n Коротко.\r\n\r\n\r\n"
-    " Первый абзац.\r\n Второй абзац.\r\n");
+const std::string kText =
+    W(" Иван Петров\r\n Книга (Серия #2)\r\n\r\n Коротко.\r\n\r\n\r\n"
+      " Первый абзац.\r\n Второй абзац.\r\n");
 
 TEST(Fb2TextEndToEnd, EveryPackingChoiceLooseAndZipped) {
     struct Case {

@@ -33,7 +33,7 @@ private:
 };
 
 TEST(Clock, LocalTimeIsUtcShiftedByTheZone) {
-    TimeZone zone("MSK-3");  // Moscow, UTC+3, no daylight saving
+    TimeZone zone("MSK-3");             // Moscow, UTC+3, no daylight saving
     const timespec utc{1205591458, 0};  // 2008-03-15 14:30:58 UTC
     const FILETIME local = LocalFileTimeFromUtc(utc);
     const CivilTime c = filetime_to_civil(local);

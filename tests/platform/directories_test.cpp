@@ -43,8 +43,7 @@ TEST(MatchesPattern, WildcardsIgnoringCase) {
 TEST(MatchesPattern, LongStarRunsStayFast) {
     const std::string name(5000, 'a');
     std::string pattern;
-    for (int i = 0; i < 200; ++i)
-        pattern += "*a";
+    for (int i = 0; i < 200; ++i) pattern += "*a";
     pattern += "b";
     EXPECT_FALSE(MatchesPattern(name.c_str(), pattern.c_str()));
 }

@@ -19,10 +19,8 @@ void BoundScript::bind() {
     script.define_string("$subseq", "");
     script.define_string("$subseqnum", "");
     std::string genres, matches, authors;
-    for (const std::string& g : book.genres)
-        genres += g + '\x08';
-    for (const std::string& m : book.genre_matches)
-        matches += m + '\x08';
+    for (const std::string& g : book.genres) genres += g + '\x08';
+    for (const std::string& m : book.genre_matches) matches += m + '\x08';
     for (const TestAuthor& a : book.authors) {
         authors += a.first + '\x08' + a.middle + '\x08' + a.last + '\x08';
     }

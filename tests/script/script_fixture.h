@@ -25,7 +25,7 @@ struct TestBook {
 
 // Records every paragraph printed; fails when told to.
 class RecordingHandler : public ScriptHandler {
-  public:
+public:
     explicit RecordingHandler(std::vector<std::string>& log, std::string fixed = {})
         : log_(log), fixed_(std::move(fixed)) {}
     bool Perform(const char* text) override {
@@ -34,7 +34,7 @@ class RecordingHandler : public ScriptHandler {
     }
     bool succeed = true;
 
-  private:
+private:
     std::vector<std::string>& log_;
     std::string fixed_;  // printannt's handler prints the annotation
 };
@@ -42,7 +42,7 @@ class RecordingHandler : public ScriptHandler {
 // A script engine with the book's input variables, $filename and $dir, and the two
 // procedures bound to recording handlers (the annotation prints as "<annotation>").
 class BoundScript {
-  public:
+public:
     explicit BoundScript(const TestBook& book = {});
     // Clears and defines the variables again, sets the text, runs: "" when the run
     // succeeds, else the error message.

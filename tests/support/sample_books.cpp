@@ -33,8 +33,7 @@ std::string MakeFb2(const Fb2Spec& spec) {
         xml += "/>";
     }
     xml += "<lang>ru</lang></title-info></description>\n<body><section>";
-    for (const std::string& p : spec.paragraphs)
-        xml += "<p>" + p + "</p>\n";
+    for (const std::string& p : spec.paragraphs) xml += "<p>" + p + "</p>\n";
     xml += "</section></body>\n</FictionBook>\n";
     return spec.encoding == "UTF-8" ? xml : ToWindows1251(xml);
 }

@@ -138,8 +138,7 @@ inline std::string BuildZip(const ZipShape& shape) {
         Put16(out, 45);
         Put32(out, 0);
         Put32(out, 0);
-        for (int i = 0; i < 2; ++i)
-            Put32(out, entries), Put32(out, 0);
+        for (int i = 0; i < 2; ++i) Put32(out, entries), Put32(out, 0);
         Put32(out, static_cast<std::uint32_t>(directory.size())), Put32(out, 0);
         Put32(out, directory_offset), Put32(out, 0);
         Put32(out, 0x07064B50);
