@@ -450,29 +450,17 @@ bool Pipeline::PassOverContent(Call& c) {
 
 namespace {
 
-// One chunked pass: `step` until the input is used up or a step gives a status; every
-// chunk goes to the output. A step that neither reads nor writes would never end the
-// pass: it fails it.
+// One chunked pass over the book buffer, every chunk written to the output.
 template <typename Step>
 bool run_pass(TCONVJOB& job, WBUF& chunk, const unsigned char* src, std::int32_t src_len,
               TFILESTREAM& output, Step step) {
     job.src = src;
     job.src_len = src_len;
-    job.src_pos = 0;
     job.dst = chunk.data();
     job.dst_cap = kConvChunkSize;
-    job.dst_len = 0;
-    while (job.src_pos < job.src_len) {
-        const std::int32_t before = job.src_pos;
-        step(job);
-        if (job.status == CONV_OK && job.src_pos == before && job.dst_len == 0) {
-            job.status = CONV_TRUNCATED;
-        }
-        if (job.status != CONV_OK) return false;
-        if (stream_write(output, job.dst, job.dst_len) < 0) return false;
-        job.dst_len = 0;
-    }
-    return true;
+    return run_conversion_pass(job, step, [&output](const unsigned char* bytes, std::int32_t n) {
+        return stream_write(output, bytes, n) >= 0;
+    });
 }
 
 }  // namespace

@@ -71,13 +71,10 @@ bool Pass(const std::string& book, const std::string& out_path, Step step) {
     job.src_len = static_cast<std::int32_t>(book.size());
     job.dst = chunk.data();
     job.dst_cap = kConvChunkSize;
-    bool ok = true;
-    while (ok && job.src_pos < job.src_len) {
-        step(job);
-        ok = job.status == CONV_OK &&
-             std::fwrite(job.dst, 1, job.dst_len, out) == static_cast<std::size_t>(job.dst_len);
-        job.dst_len = 0;
-    }
+    const bool ok =
+        run_conversion_pass(job, step, [out](const unsigned char* bytes, std::int32_t n) {
+            return std::fwrite(bytes, 1, n, out) == static_cast<std::size_t>(n);
+        });
     return std::fclose(out) == 0 && ok;
 }
 

@@ -32,4 +32,25 @@ struct TCONVJOB {
     std::int32_t status = CONV_OK;       // status of the last step
 };
 
+// Drives one chunked pass over job.src into job.dst (both set by the caller): steps until
+// the input is used up or a step sets a status, handing every chunk to `write`, which
+// gives false to end the pass. A step that neither reads nor writes would never end the
+// pass, so it fails it (CONV_TRUNCATED). True when the whole input has passed.
+template <class Step, class Write>
+bool run_conversion_pass(TCONVJOB& job, Step step, Write write) {
+    job.src_pos = 0;
+    job.dst_len = 0;
+    while (job.src_pos < job.src_len) {
+        const std::int32_t before = job.src_pos;
+        step(job);
+        if (job.status == CONV_OK && job.src_pos == before && job.dst_len == 0) {
+            job.status = CONV_TRUNCATED;
+        }
+        if (job.status != CONV_OK) return false;
+        if (!write(job.dst, job.dst_len)) return false;
+        job.dst_len = 0;
+    }
+    return true;
+}
+
 }  // namespace tomeo

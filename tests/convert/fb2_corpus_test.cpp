@@ -35,12 +35,8 @@ std::int32_t Pass(const BookBuffer& book, Step step) {
     job.src_len = book.fill();
     job.dst = chunk.data();
     job.dst_cap = kConvChunkSize;
-    while (job.src_pos < job.src_len) {
-        step(job);
-        if (job.status != CONV_OK) return job.status;
-        job.dst_len = 0;
-    }
-    return CONV_OK;
+    run_conversion_pass(job, step, [](const unsigned char*, std::int32_t) { return true; });
+    return job.status;
 }
 
 // What the pipeline would make of the book: "cp" when the declaration fails, "desc"

@@ -24,12 +24,12 @@ Recoding Recode(const std::string& book, std::int32_t chunk_size = kConvChunkSiz
     Utf8Recoder recoder;
     recoder.recode_utf8_begin(job);
     Recoding r;
-    while (job.src_pos < job.src_len) {
-        recoder.recode_utf8_chunk(job);
-        if (job.status != CONV_OK) break;
-        r.text.append(reinterpret_cast<char*>(job.dst), job.dst_len);
-        job.dst_len = 0;
-    }
+    run_conversion_pass(
+        job, [&](TCONVJOB& j) { recoder.recode_utf8_chunk(j); },
+        [&](const unsigned char* bytes, std::int32_t n) {
+            r.text.append(reinterpret_cast<const char*>(bytes), n);
+            return true;
+        });
     r.status = job.status;
     return r;
 }

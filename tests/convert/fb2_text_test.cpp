@@ -83,13 +83,12 @@ Conversion Convert(const std::string& book, std::uint8_t codepage, TextLayout la
     converter.fb2txt_begin(job, input);
 
     Conversion result;
-    int guard = 0;
-    while (job.src_pos < job.src_len && ++guard < 1000000) {
-        converter.fb2txt_chunk(job);
-        if (job.status != CONV_OK) break;
-        result.text.append(reinterpret_cast<char*>(job.dst), job.dst_len);
-        job.dst_len = 0;
-    }
+    run_conversion_pass(
+        job, [&](TCONVJOB& j) { converter.fb2txt_chunk(j); },
+        [&](const unsigned char* bytes, std::int32_t n) {
+            result.text.append(reinterpret_cast<const char*>(bytes), n);
+            return true;
+        });
     converter.fb2txt_end();
     result.status = job.status;
     return result;

@@ -27,17 +27,6 @@ std::string Sample(const std::string& relative) {
     return ReadFile(std::string(TOMEO_SOURCE_DIR) + "/tests/data/" + relative);
 }
 
-// Every file below root, relative, sorted; the configuration folder left out.
-Names FilesBelow(const std::string& root) {
-    Names files;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        const std::string relative = entry.path().string().substr(root.size());
-        if (entry.is_regular_file() && !relative.starts_with("tomeo/")) files.push_back(relative);
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 std::string ResourceAsUtf8(const char* name) {
     WBUF bytes;
     EXPECT_TRUE(LoadResourceFile(bytes, name));

@@ -17,16 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-Names FilesBelow(const std::string& root) {
-    Names files;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        const std::string relative = entry.path().string().substr(root.size());
-        if (entry.is_regular_file() && !relative.starts_with("tomeo/")) files.push_back(relative);
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 Fb2Spec Book(const char* encoding) {
     Fb2Spec spec;
     spec.seq = "Серия";

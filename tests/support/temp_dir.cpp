@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -37,6 +38,16 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 
 bool FileExists(const std::string& path) {
     return std::filesystem::exists(path);
+}
+
+std::vector<std::string> FilesBelow(const std::string& root) {
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        const std::string relative = entry.path().string().substr(root.size());
+        if (entry.is_regular_file() && !relative.starts_with("tomeo/")) files.push_back(relative);
+    }
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 }  // namespace tomeo::test

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tomeo::test {
 
@@ -24,5 +25,9 @@ private:
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+
+// Every regular file below root (ending with '/'), as paths relative to it, sorted;
+// those below the configuration folder "tomeo/" are left out.
+std::vector<std::string> FilesBelow(const std::string& root);
 
 }  // namespace tomeo::test
