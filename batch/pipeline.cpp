@@ -618,12 +618,11 @@ bool Pipeline::ReplaceSource(Call& c) {
     if (c.verify_existing) {
         // Only a destination that holds exactly the new content lets the source go.
         if (!stream_contents_equal(c.output_path.c_str(), dest) ||
-            !platform::RemoveFile(source)) {
+            !platform::RemoveFile(c.output_path.c_str())) {
             return false;
         }
-        platform::RemoveFile(c.output_path.c_str());  // else a later scan removes it
         c.replacement_created = false;
-        return true;
+        return platform::RemoveFile(source);
     }
     if (!c.temporary_name) {
         if (!platform::RemoveFile(source)) return false;
