@@ -31,6 +31,13 @@ std::string temp_file_path() {
 
 TomeoRun RunTomeo(const std::vector<std::string>& args, const std::string& working_dir,
                   const std::string& config_home, const std::string& home) {
+    return RunProgram(TOMEO_EXE, args, working_dir, config_home,
+                      {"HOME=" + (home.empty() ? working_dir : home)});
+}
+
+TomeoRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                    const std::string& working_dir, const std::string& config_home,
+                    const std::vector<std::string>& extra_env) {
     // Captured output goes outside the working folder, which the program lists.
     const std::string err_path = temp_file_path();
     const std::string out_path = temp_file_path();
@@ -42,9 +49,14 @@ TomeoRun RunTomeo(const std::vector<std::string>& args, const std::string& worki
         env_strings.push_back(entry);
     }
     env_strings.push_back("XDG_CONFIG_HOME=" + (config_home.empty() ? working_dir : config_home));
-    env_strings.push_back("HOME=" + (home.empty() ? working_dir : home));
+    bool home_given = false;
+    for (const std::string& entry : extra_env) {
+        env_strings.push_back(entry);
+        home_given = home_given || entry.starts_with("HOME=");
+    }
+    if (!home_given) env_strings.push_back("HOME=" + working_dir);
 
-    std::vector<std::string> argv_strings{TOMEO_EXE};
+    std::vector<std::string> argv_strings{program};
     argv_strings.insert(argv_strings.end(), args.begin(), args.end());
     std::vector<char*> argv, envp;
     for (auto& s : argv_strings) argv.push_back(s.data());
@@ -62,7 +74,7 @@ TomeoRun RunTomeo(const std::vector<std::string>& args, const std::string& worki
 
     TomeoRun run;
     pid_t pid = 0;
-    if (posix_spawn(&pid, TOMEO_EXE, &actions, nullptr, argv.data(), envp.data()) == 0) {
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
         int status = 0;
         waitpid(pid, &status, 0);
         run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

@@ -18,4 +18,10 @@ struct TomeoRun {
 TomeoRun RunTomeo(const std::vector<std::string>& args, const std::string& working_dir,
                   const std::string& config_home = "", const std::string& home = "");
 
+// The same with another program built from the same library (a test variant of tomeo)
+// and extra environment entries ("NAME=value").
+TomeoRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                    const std::string& working_dir, const std::string& config_home,
+                    const std::vector<std::string>& extra_env);
+
 }  // namespace tomeo::test
