@@ -368,8 +368,9 @@ bool Pipeline::CreateOutputs(Call& c) {
         // A file of the destination's name may be this book's own result, left by a run
         // killed before it could delete the source: the new file is compared with it.
         platform::FileStamp stamp;
-        c.verify_existing = !c.temporary_name && platform::ExamineName(c.dest_path.c_str(), stamp) !=
-                                                     platform::NameState::Missing;
+        c.verify_existing =
+            !c.temporary_name &&
+            platform::ExamineName(c.dest_path.c_str(), stamp) != platform::NameState::Missing;
         if (c.temporary_name || c.verify_existing) {
             hidden_beside(c.output_path, c.dest_dir, c.new_physical_name.c_str());
         } else {

@@ -253,8 +253,8 @@ File File::create_pending(const std::string& disk_path, mode_t mode) {
             : std::string_view(disk_path).substr(dot);
     for (int attempt = 0; attempt < 16; ++attempt) {
         std::string hidden = directory + HiddenTemporaryName(extension);
-        file = File(sys_open(hidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NONBLOCK | O_NOCTTY,
-                             mode));
+        file = File(
+            sys_open(hidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NONBLOCK | O_NOCTTY, mode));
         if (file.is_open()) {
             file.pending_ = Pending::Hidden;
             file.name_ = disk_path;
@@ -520,9 +520,8 @@ bool WriteFileReplacing(const char* path, std::string_view bytes) {
     }
     if (!file.is_open()) return false;
     const auto size = static_cast<std::int64_t>(bytes.size());
-    const bool written =
-        file.write_at(bytes.data(), size, 0) == size && file.flush() && file.publish() &&
-        file.close();
+    const bool written = file.write_at(bytes.data(), size, 0) == size && file.flush() &&
+                         file.publish() && file.close();
     if (!written || !ReplaceFile(temporary.c_str(), path)) {
         RemoveFile(temporary.c_str());
         return false;

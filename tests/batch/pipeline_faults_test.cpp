@@ -121,10 +121,9 @@ std::vector<Scenario> Scenarios() {
     };
 }
 
-constexpr SysOp kOps[] = {SysOp::Open,   SysOp::Read,  SysOp::Write,   SysOp::Close,
-                          SysOp::Fsync,  SysOp::Stat,  SysOp::Rename,  SysOp::Link,
-                          SysOp::Unlink, SysOp::Mkdir, SysOp::SetTime, SysOp::Chmod,
-                          SysOp::Chown};
+constexpr SysOp kOps[] = {SysOp::Open,    SysOp::Read,   SysOp::Write, SysOp::Close,  SysOp::Fsync,
+                          SysOp::Stat,    SysOp::Rename, SysOp::Link,  SysOp::Unlink, SysOp::Mkdir,
+                          SysOp::SetTime, SysOp::Chmod,  SysOp::Chown};
 
 bool IsTemporary(const std::string& file) {
     const std::size_t slash = file.rfind('/');

@@ -53,22 +53,37 @@ struct Scenario {
 };
 
 TEST(KillNine, EveryKillLeavesCompleteFilesAndTheNextRunFinishes) {
-    struct stat shm {}, tmp {};
+    struct stat shm {
+    }, tmp{};
     TempDir probe;
-    const bool have_shm = stat("/dev/shm", &shm) == 0 &&
-                          stat(probe.path().c_str(), &tmp) == 0 && shm.st_dev != tmp.st_dev;
+    const bool have_shm = stat("/dev/shm", &shm) == 0 && stat(probe.path().c_str(), &tmp) == 0 &&
+                          shm.st_dev != tmp.st_dev;
     const std::string book = MakeFb2({});
     const std::string zipped = MakeZip({"x.fb2", book});
     const std::vector<Scenario> scenarios = {
-        {"pack", {"-z", "book.fb2"}, [&](const std::string& w) { WriteFile(w + "book.fb2", book); }},
-        {"recode", {"-u", "book.fb2"}, [&](const std::string& w) { WriteFile(w + "book.fb2", book); }},
-        {"recode zipped", {"-u", "x.zip"}, [&](const std::string& w) { WriteFile(w + "x.zip", zipped); }},
-        {"rename zipped", {"-r", "x.zip"}, [&](const std::string& w) { WriteFile(w + "x.zip", zipped); }},
-        {"convert", {"-t", "book.fb2"}, [&](const std::string& w) { WriteFile(w + "book.fb2", book); }},
-        {"move across file systems", {"-m", "book.fb2"},
-         [&](const std::string& w) { WriteFile(w + "book.fb2", book); }, true},
-        {"pack and move across file systems", {"-zm", "book.fb2"},
-         [&](const std::string& w) { WriteFile(w + "book.fb2", book); }, true},
+        {"pack",
+         {"-z", "book.fb2"},
+         [&](const std::string& w) { WriteFile(w + "book.fb2", book); }},
+        {"recode",
+         {"-u", "book.fb2"},
+         [&](const std::string& w) { WriteFile(w + "book.fb2", book); }},
+        {"recode zipped",
+         {"-u", "x.zip"},
+         [&](const std::string& w) { WriteFile(w + "x.zip", zipped); }},
+        {"rename zipped",
+         {"-r", "x.zip"},
+         [&](const std::string& w) { WriteFile(w + "x.zip", zipped); }},
+        {"convert",
+         {"-t", "book.fb2"},
+         [&](const std::string& w) { WriteFile(w + "book.fb2", book); }},
+        {"move across file systems",
+         {"-m", "book.fb2"},
+         [&](const std::string& w) { WriteFile(w + "book.fb2", book); },
+         true},
+        {"pack and move across file systems",
+         {"-zm", "book.fb2"},
+         [&](const std::string& w) { WriteFile(w + "book.fb2", book); },
+         true},
     };
     const std::string target = "/dev/shm/tomeo-kill-" + std::to_string(getpid()) + "/";
     int kills = 0;
@@ -114,7 +129,8 @@ TEST(KillNine, EveryKillLeavesCompleteFilesAndTheNextRunFinishes) {
                 for (const auto& [file, content] : StateOf(root)) {
                     if (IsTemporary(file)) continue;
                     const bool as_source = source.contains(file) && source.at(file) == content;
-                    const bool as_result = expected->contains(file) && expected->at(file) == content;
+                    const bool as_result =
+                        expected->contains(file) && expected->at(file) == content;
                     EXPECT_TRUE(as_source || as_result) << root << file << " is incomplete";
                 }
             }

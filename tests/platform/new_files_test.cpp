@@ -1,8 +1,8 @@
 // New files bear no name until they are complete: unnamed files where the file system
 // has them, a hidden temporary name of ours where it does not (FAT); scans never list
 // those names and remove the ones nobody will finish.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -128,11 +128,11 @@ TEST(HiddenTemporaryName, OnlyOurOwnPattern) {
         const char* name;
         bool ours;
     } cases[] = {
-        {".tomeo-12-0af.tmp", true},       {".tomeo-12-0af.tmp.fb2", true},
-        {".tomeo-rename-12-0", false},     {"x.tomeo-12-0af.tmp", false},
-        {".tomeo--0af.tmp", false},        {".tomeo-12-.tmp", false},
-        {".tomeo-12-0af.tmpx", false},     {".tomeo-12-0AF.tmp", false},
-        {"new_book.fb2", false},           {".tomeo-12-0af", false},
+        {".tomeo-12-0af.tmp", true},   {".tomeo-12-0af.tmp.fb2", true},
+        {".tomeo-rename-12-0", false}, {"x.tomeo-12-0af.tmp", false},
+        {".tomeo--0af.tmp", false},    {".tomeo-12-.tmp", false},
+        {".tomeo-12-0af.tmpx", false}, {".tomeo-12-0AF.tmp", false},
+        {"new_book.fb2", false},       {".tomeo-12-0af", false},
     };
     for (const auto& c : cases) EXPECT_EQ(IsHiddenTemporaryName(c.name), c.ours) << c.name;
 }
@@ -166,7 +166,8 @@ TEST(HiddenTemporaryName, AListingRemovesOnlyWhatNobodyWillFinish) {
 // bytes: the move then only deletes the source. Any other file there stops the move.
 TEST(MoveFile, ACompleteCopyOnAnotherFileSystemOnlyDeletesTheSource) {
     TempDir dir;
-    struct stat shm {}, here {};
+    struct stat shm {
+    }, here{};
     if (::stat("/dev/shm", &shm) != 0 || ::stat(dir.path().c_str(), &here) != 0 ||
         shm.st_dev == here.st_dev || ::access("/dev/shm", W_OK) != 0) {
         GTEST_SKIP() << "no second writable file system";
