@@ -131,7 +131,7 @@ TEST(DetectCodePage, Utf8TextsAreToldByTheirMarkOrTheirForm) {
         {"", false},
         {"\xEF\xF0\xE8\xE2\xE5\xF2", false},  // привет in 1251
         {"\xAF\xE0\xA8\xA2\xA5\xE2", false},  // привет in 866
-        {"Лев \xD0", false},                  // a lead byte followed by a space
+        {"Лев \xD0 ", false},                 // a lead byte followed by a space
         {"\xC0\x80 \xC1\xBF", false},         // overlong forms
         {"\xE0\x80\x80", false},
         {"\xF0\x80\x80\x80", false},

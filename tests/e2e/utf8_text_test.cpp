@@ -87,7 +87,9 @@ TEST(Utf8TextEndToEnd, DLeavesUtf8TextsAloneAndURecodesThem) {
             ASSERT_EQ(FilesBelow(work.path()), Names{file});
             const std::string after = ReadFile(work / file);
             EXPECT_EQ(zipped ? ReadZip(after).content : after, W(kText)) << "the mark is dropped";
-            if (zipped) EXPECT_EQ(ReadZip(after).name, "a.txt");
+            if (zipped) {
+                EXPECT_EQ(ReadZip(after).name, "a.txt");
+            }
 
             // Now Windows-1251: neither applies any more.
             run = RunTomeo({"-ud", "*.*"}, work.path());
@@ -190,7 +192,9 @@ TEST(Utf8TextEndToEnd, CorpusTextsSurviveDAndU) {
             // The second run finds the recoded books in Windows-1251; the refused ones are
             // refused again.
             EXPECT_EQ(run.exit_code, 1);
-            if (switches == "-u") EXPECT_EQ(run.err, expected_err + "\n");
+            if (switches == "-u") {
+                EXPECT_EQ(run.err, expected_err + "\n");
+            }
         }
     }
 }
