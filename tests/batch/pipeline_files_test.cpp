@@ -96,7 +96,9 @@ TEST_F(PipelineTest, RewrittenBooksKeepTheSourcesPermissionsAndOwner) {
             h.Put(c.source, c.bytes);
             ASSERT_EQ(chmod(h.Path(c.source).c_str(), mode), 0);
             // Another user's book, where this test may give files away.
-            if (root) ASSERT_EQ(chown(h.Path(c.source).c_str(), 4321, 4322), 0);
+            if (root) {
+                ASSERT_EQ(chown(h.Path(c.source).c_str(), 4321, 4322), 0);
+            }
             ASSERT_EQ(h.Process(c.source, c.operations), 0u);
             struct stat st {};
             ASSERT_EQ(stat(h.Path(c.result).c_str(), &st), 0);

@@ -34,7 +34,9 @@ TEST(BatchEndToEnd, RewrittenBooksKeepTheirModeAndOwner) {
         TempDir work;
         WriteFile(work / c.source, c.bytes);
         ASSERT_EQ(chmod((work / c.source).c_str(), 0600), 0);
-        if (root) ASSERT_EQ(chown((work / c.source).c_str(), 4321, 4322), 0);
+        if (root) {
+            ASSERT_EQ(chown((work / c.source).c_str(), 4321, 4322), 0);
+        }
         const TomeoRun run = RunTomeo({c.option, c.source}, work.path());
         EXPECT_EQ(run.exit_code, 0) << run.err;
         struct stat st {};

@@ -63,7 +63,9 @@ TEST(NewFile, BearsItsNameOnlyWhenPublishedAndNeverReplaces) {
         EXPECT_EQ(file.write_at("PK-content", 10, 0), 10);
         EXPECT_FALSE(FileExists(dir / "book.zip"));
         EXPECT_EQ(names_in(dir.path()).size(), fat ? 1u : 0u);
-        if (fat) EXPECT_TRUE(IsHiddenTemporaryName(names_in(dir.path())[0].c_str()));
+        if (fat) {
+            EXPECT_TRUE(IsHiddenTemporaryName(names_in(dir.path())[0].c_str()));
+        }
         EXPECT_EQ(listed(dir.path()), Names{});  // never listed
         EXPECT_TRUE(file.flush());
         EXPECT_TRUE(file.publish());
@@ -102,7 +104,9 @@ TEST(NewFile, TakesTheModelsPermissionsAndOwner) {
     for (const mode_t mode : {mode_t{0600}, mode_t{0644}, mode_t{0440}, mode_t{02750}}) {
         SCOPED_TRACE(mode);
         ASSERT_EQ(::chmod((dir / "model").c_str(), mode), 0);
-        if (root) ASSERT_EQ(::chown((dir / "model").c_str(), 4321, 4322), 0);
+        if (root) {
+            ASSERT_EQ(::chown((dir / "model").c_str(), 4321, 4322), 0);
+        }
         const File model = File::open((dir / "model").c_str(), FileAccess::Read);
         File file = File::create((dir / "copy").c_str(), CreateMode::New, 0);
         ASSERT_TRUE(file.copy_access_from(model));
