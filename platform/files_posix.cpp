@@ -294,7 +294,8 @@ bool File::copy_access_from(const File& model) {
         }
     }
     // Set after the owner, whose change may clear bits; set-id bits are never carried.
-    return sys_fchmod(fd_, st.st_mode & 01777) == 0;
+    // FAT keeps no permission bits and may refuse to be asked.
+    return sys_fchmod(fd_, st.st_mode & 01777) == 0 || errno == EPERM || errno == EOPNOTSUPP;
 }
 
 std::int64_t File::read_at(void* buffer, std::int64_t count, std::int64_t offset) {
