@@ -109,8 +109,7 @@ struct Pipeline::Call {
     bool temporary_name = false;
     bool verify_existing = false;  // dest_path exists: it may hold this very book
 
-    FileStreamPtr extract;
-    bool extract_created = false;
+    FileStreamPtr extract;  // a new file: it has its name only once complete
 
     // The text file, named with a hidden name beside its final path when complete.
     FileStreamPtr text;
@@ -544,7 +543,6 @@ bool Pipeline::FinishOutputs(Call& c) {
             stream_close(std::move(c.extract), close_info_) != 0) {
             return false;
         }
-        c.extract_created = false;  // complete: it stays
         c.drop(OP_EXTRACT);
     }
     if (c.text) {
@@ -624,6 +622,12 @@ bool Pipeline::ReplaceSource(Call& c) {
             return false;
         }
         c.replacement_created = false;
+        // The record describes the file that stays.
+        platform::FileStatus status;
+        if (platform::GetFileStatus(dest, status)) {
+            close_info_.filesize = static_cast<std::int32_t>(status.size);
+            close_info_.filetime = status.last_write_time;
+        }
         return platform::RemoveFile(source);
     }
     if (!c.temporary_name) {
@@ -684,7 +688,6 @@ bool Pipeline::PlainMove(Call& c) {
 void Pipeline::Fail(Call& c) {
     // Unfinished outputs are dropped unflushed and deleted; the source is never deleted.
     c.extract.reset();
-    if (c.extract_created) platform::RemoveFile(extraction_path_.c_str());
     c.text.reset();
     if (c.text_created) platform::RemoveFile(c.text_output_path.c_str());
     c.replacement.reset();
