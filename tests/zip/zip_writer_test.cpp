@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -280,6 +281,35 @@ TEST(ZipCopyMember, CopiesTheCompressedBytesUnchanged) {
     EXPECT_EQ(copy.end_comment, "kept");
     EXPECT_EQ(info.membersize, 150000);
     EXPECT_EQ(ReadMember(dir / "Name.zip"), shape.content);
+}
+
+// The raw copy keeps the stored CRC and sizes, so a member whose header lies still
+// fails every later read of the copy; it copies exactly the declared compressed size,
+// and a source cut short while it is copied fails the copy.
+TEST(ZipCopyMember, KeepsAWrongHeaderAndFailsOnAShortSource) {
+    TempDir dir;
+    test::ZipShape shape;
+    shape.content = BookText(150000);
+    shape.member_size = 75000;
+    test::WriteFile(dir / "x.zip", test::BuildZip(shape));
+    auto copy = [&](const std::string& to, bool cut) {
+        FileStreamPtr src = zip_open((dir / "x.zip").c_str(), "r");
+        EXPECT_TRUE(src);
+        if (!src) return -2;
+        if (cut) std::filesystem::resize_file(dir / "x.zip", 30 + 8 + src->packed_size / 2);
+        FileStreamPtr dst = zip_create(to.c_str(), false, 0x20);
+        dst->name.assign("Name.fb2");
+        const int copied = zip_copy_member(*src, *dst);
+        TCLOSEINFO info;
+        return copied < 0 ? -1 : zip_close(std::move(dst), info);
+    };
+    ASSERT_EQ(copy(dir / "a.zip", false), 0);
+    const Parsed copied = Parse(ReadFile(dir / "a.zip"));
+    EXPECT_EQ(copied.local_member, 75000u);
+    EXPECT_EQ(copied.central_member, 75000u);
+    EXPECT_EQ(copied.local_crc, test::Crc32(shape.content));
+    EXPECT_EQ(ReadMember(dir / "a.zip"), "<short>");
+    EXPECT_EQ(copy(dir / "b.zip", true), -1);
 }
 
 // A failure at any write, flush or close makes the close report an incomplete
