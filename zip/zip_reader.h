@@ -37,6 +37,7 @@ inline constexpr std::uint16_t kFlagUtf8Name = 0x0800;
 // Host system in the high byte of "version made by".
 inline constexpr std::uint8_t kHostMsDos = 0;
 inline constexpr std::uint8_t kHostUnix = 3;
+inline constexpr std::uint8_t kHostNtfs = 11;
 
 // Local file header.
 inline constexpr int kLocalVersionNeeded = 4;

@@ -1,6 +1,9 @@
-// Zipped books whose headers do not match their data, through build/tomeo: every
-// operation that inflates the member fails the book and leaves the archive as it was.
+// Zipped books through build/tomeo: every operation that inflates a member whose header
+// does not match its data fails the book and leaves the archive as it was; member names
+// are stored in code page 866 when it holds them, else in flagged UTF-8.
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "convert/charset.h"
 #include "tests/support/cp1251_text.h"
@@ -37,7 +40,7 @@ std::string DamagedZip(const std::string& name, const std::string& content, int 
 
 constexpr int kDamages = 7;
 
-TEST(ZipIntegrityEndToEnd, ADamagedMemberFailsEveryInflatingOperation) {
+TEST(ZipEndToEnd, ADamagedMemberFailsEveryInflatingOperation) {
     Fb2Spec spec;
     spec.paragraphs.assign(
         400, "Длинный абзац книги, которую нельзя потерять ни целиком, ни наполовину.");
@@ -68,7 +71,7 @@ TEST(ZipIntegrityEndToEnd, ADamagedMemberFailsEveryInflatingOperation) {
 
 // A new name alone copies the compressed data as it is: the stored CRC and sizes go
 // with it, so the copy is no more whole than its source and launders nothing.
-TEST(ZipIntegrityEndToEnd, ARenameCopiesTheDataAndItsHeaderValuesAsTheyAre) {
+TEST(ZipEndToEnd, ARenameCopiesTheDataAndItsHeaderValuesAsTheyAre) {
     Fb2Spec spec;
     spec.paragraphs.assign(400, "Абзац.");
     spec.encoding = "windows-1251";
@@ -83,6 +86,29 @@ TEST(ZipIntegrityEndToEnd, ARenameCopiesTheDataAndItsHeaderValuesAsTheyAre) {
     EXPECT_EQ(ReadZip(copy).compressed, ReadZip(archive).compressed);
     EXPECT_EQ(ReadZip(copy).crc, ReadZip(archive).crc);
     EXPECT_EQ(Get32(copy, 22), Get32(archive, 22));  // the member size as declared
+}
+
+// A new name that code page 866 cannot hold is stored in flagged UTF-8, whether the
+// member is copied raw (a new name alone) or recompressed (-ru on a UTF-8 book).
+TEST(ZipEndToEnd, NamesCodePage866LacksAreStoredInUtf8) {
+    Fb2Spec windows;
+    windows.encoding = "windows-1251";
+    for (const auto& [switches, book] :
+         {std::pair{"-r", MakeFb2(windows)}, std::pair{"-ru", MakeFb2({})}}) {
+        SCOPED_TRACE(switches);
+        TempDir work;
+        WriteFile(work / "a.zip", MakeZip({"a.fb2", book}));
+        std::filesystem::create_directories(work / "tomeo");
+        WriteFile(work / "tomeo/rename.sc", "$filename = \"«Книга» € и Ёлка\"\n");
+        const TomeoRun run = RunTomeo({switches, "a.zip"}, work.path());
+        EXPECT_EQ(run.exit_code, 0) << run.err;
+        ASSERT_EQ(FilesBelow(work.path()), Names{"«Книга» € и Ёлка.zip"});
+        const std::string archive = ReadFile(work / "«Книга» € и Ёлка.zip");
+        const ZipContents zip = ReadZip(archive);
+        EXPECT_TRUE(zip.ok);
+        EXPECT_EQ(zip.name, "«Книга» € и Ёлка.fb2");
+        EXPECT_EQ(Get16(archive, 6) & 0x0800, 0x0800u);
+    }
 }
 
 }  // namespace
