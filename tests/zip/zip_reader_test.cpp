@@ -307,6 +307,16 @@ TEST(ZipRead, AMemberThatDisagreesWithItsHeaderFails) {
     EXPECT_EQ(ReadAll(*s, 1000), content);
 }
 
+TEST(ZipRead, BytesAfterTheDeflateStreamFail) {
+    TempDir dir;
+    ZipShape shape;
+    shape.data = test::RawDeflate(shape.content) + "junk";
+    FileStreamPtr s = OpenBuilt(dir, shape);
+    ASSERT_TRUE(s);
+    std::string buffer(100, '\0');
+    EXPECT_EQ(zip_read(*s, buffer.data(), 100), -1);
+}
+
 TEST(ZipRead, SystemReadFailureFails) {
     TempDir dir;
     ZipShape shape;
