@@ -24,4 +24,10 @@ TomeoRun RunProgram(const std::string& program, const std::vector<std::string>& 
                     const std::string& working_dir, const std::string& config_home,
                     const std::vector<std::string>& extra_env);
 
+// The same with standard output and standard error on one pseudo-terminal of that many
+// columns, as a person at a terminal sees them: everything lands in `out` (line feeds
+// as the program wrote them), `err` stays empty.
+TomeoRun RunTomeoOnTerminal(const std::vector<std::string>& args, const std::string& working_dir,
+                            int columns = 80);
+
 }  // namespace tomeo::test
