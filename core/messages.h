@@ -47,4 +47,10 @@ inline constexpr auto kScriptFunctionDetail = cp1251(", неизвестная �
 inline constexpr auto kScriptProcedureDetail = cp1251(", неизвестная процедура");
 inline constexpr auto kScriptErrorLine = cp1251(" (строка ");
 
+// A script file that is there but cannot be used: kScriptFile, the file's path, then one
+// of the two ends. Every operation that needs the script fails with it.
+inline constexpr auto kScriptFile = cp1251("Файл скрипта ");
+inline constexpr auto kScriptFileUnreadable = cp1251(" не удалось прочитать.");
+inline constexpr auto kScriptFileTooLarge = cp1251(" больше 16 МБ.");
+
 }  // namespace tomeo::msg

@@ -333,6 +333,13 @@ bool GetFileStatus(const char* path, FileStatus& status) {
     return true;
 }
 
+bool NameExists(const char* path) {
+    std::string disk;
+    struct stat st {};
+    if (!PathToDisk(path, disk)) return false;
+    return sys_lstat(disk.c_str(), &st) == 0 || (errno != ENOENT && errno != ENOTDIR);
+}
+
 bool IsSameFile(const char* a, const char* b) {
     std::string disk_a, disk_b;
     struct stat sa {};
