@@ -62,7 +62,7 @@ std::int64_t PerformFunction(const Callee& callee, const char* fields, CallSlots
                                     max_length)) {
                 RaiseScriptError(kScriptRunFailed);
             }
-            break;
+            return result.length();  // built by many small pieces
         case Builtin::kLtrim:
             result.assign(args[0].str_value);
             result.trim_left();

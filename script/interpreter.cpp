@@ -162,7 +162,6 @@ void ScriptRun::assignment(TextSpan line) {
                     ? nullptr
                     : script_.typed_variable(callee.variable, kStringValue).str_value.c_str();
             charge(PerformFunction(callee, fields, slots, script_.max_value_length_));
-            if (slots.result_kind == kStringValue) charge(slots.result_str.length());
             store(a.target, slots.result_kind, slots.result_str, slots.result_int);
             return;
         }
@@ -350,8 +349,8 @@ SCRIPT::~SCRIPT() = default;
 
 void SCRIPT::define_string(const char* name, const char* value) {
     TVAR& variable = vars_.add(name, static_cast<std::int32_t>(std::strlen(name)), kStringValue);
-    variable.str_value.assign(value);
-    variable.str_length = variable.str_value.length();
+    variable.str_length = static_cast<std::int32_t>(std::strlen(value));
+    variable.str_value.assign(value, variable.str_length);
 }
 
 void SCRIPT::define_integer(const char* name, std::int32_t value) {
