@@ -89,9 +89,8 @@ void Fb2TextConverter::fb2txt_chunk(TCONVJOB& job) {
 }
 
 void Fb2TextConverter::fb2txt_end() {
-    para_.clear();
-    para_.shrink_to_fit();
     emitter_.reset(input_.layout);
+    para_.release();
 }
 
 bool Fb2TextConverter::printp(const char* text) {
@@ -130,6 +129,7 @@ std::int32_t Fb2TextConverter::render_annotation(const ByteView& book, std::uint
 }
 
 void Fb2TextConverter::reset_elements() {
+    edit_para();
     para_.clear();
     in_p_ = in_v_ = in_text_author_ = in_subtitle_ = false;
     in_title_ = false;
@@ -216,14 +216,20 @@ std::int32_t Fb2TextConverter::convert_body(Mode mode) {
                     next == nullptr ? book.size
                                     : static_cast<std::int32_t>(
                                           static_cast<const unsigned char*>(next) - book.data);
-                if (collecting())
-                    para_.append(reinterpret_cast<const char*>(book.data + pos_), end - pos_);
+                if (collecting()) {
+                    edit_para();
+                    para_.append(reinterpret_cast<const char*>(book.data + pos_),
+                                 static_cast<std::size_t>(end - pos_));
+                }
                 pos_ = end;
                 continue;
             }
             reader_.read_char(book, pos_);
             if (reader_.read_status != CONV_OK) return reader_.read_status;
-            if (collecting()) para_ += reader_.cur_char;
+            if (collecting()) {
+                edit_para();
+                para_ += static_cast<char>(reader_.cur_char);
+            }
             pos_ += reader_.cur_char_len;
             continue;
         }
@@ -242,11 +248,12 @@ std::int32_t Fb2TextConverter::handle_tag(Mode mode, bool& stop) {
     const bool open = tag_.is_open;  // a self-closing tag counts as opening
 
     auto start_collecting = [this](bool& flag) {
+        edit_para();
         para_.clear();
         flag = true;
     };
     auto emit_collected = [this](bool& flag) {
-        emitter_.emit_paragraph(para_.c_str(), BlankLine::kPlain);
+        emitter_.emit_paragraph(para_, BlankLine::kPlain);
         flag = false;
     };
 
@@ -265,7 +272,7 @@ std::int32_t Fb2TextConverter::handle_tag(Mode mode, bool& stop) {
         } else {
             // The paragraphs of the body's own title (outside every section) are not written.
             if (!(in_title_ && section_depth_ == 0))
-                emitter_.emit_paragraph(para_.c_str(), BlankLine::kPlain);
+                emitter_.emit_paragraph(para_, BlankLine::kPlain);
             in_p_ = false;
         }
     } else if (type == kSection) {
@@ -338,9 +345,10 @@ std::int32_t Fb2TextConverter::handle_note_link() {
     if (!notes_loaded_) return CONV_OK;
     for (std::int32_t i = 0; i < notes_.count(); ++i) {
         if (equals_ignoring_case(notes_[i].note_id.c_str(), target + 1)) {
-            para_ += " [";
-            para_ += notes_[i].note_text;
-            para_ += "]";
+            edit_para();
+            para_.append(" [", 2);
+            para_.append(notes_[i].note_text);
+            para_.append(']');
             return CONV_OK;
         }
     }

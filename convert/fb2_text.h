@@ -11,6 +11,7 @@
 #include "book/xml_tag.h"
 #include "convert/codepage.h"
 #include "convert/conv_job.h"
+#include "convert/paragraph_text.h"
 #include "convert/text_layout.h"
 #include "core/wlist.h"
 #include "core/wstr.h"
@@ -97,7 +98,12 @@ private:
     bool header_done_ = false;
     bool body_closed_ = false;  // the main body's closing tag has been read
 
-    std::string para_;  // the text of the current paragraph-like element
+    // Called before para_ changes: output still laid out from it is copied first.
+    void edit_para() {
+        if (emitter_.holds_text()) emitter_.keep_pending_text();
+    }
+
+    ParagraphText para_;  // the text of the current paragraph-like element
     bool in_p_ = false, in_v_ = false, in_text_author_ = false, in_subtitle_ = false;
     bool in_title_ = false;
     int section_depth_ = 0;
