@@ -89,6 +89,10 @@ public:
     bool has_pending() const {
         return pending_start_ < pending_.size() || cursor_.active() || !tail_.empty();
     }
+    // Bytes the emitter holds for pending output and layout, the paragraph text aside.
+    std::size_t buffered_capacity() const {
+        return pending_.capacity() + tail_.capacity() + lines_.capacity();
+    }
     // The pending output itself (the information text renders into it).
     std::string take_pending();
 
