@@ -242,8 +242,10 @@ std::int32_t Fb2TextConverter::convert_body(Mode mode) {
     const ByteView& book = input_.book;
     const bool single_byte = reader_.codepage_state == CP_1251 || reader_.codepage_state == CP_1252;
     while (true) {
-        // A body step ends when the chunk is exactly full; an annotation is rendered whole.
-        if (mode == Mode::kBody && !in_annotation_ && job_->dst_len >= job_->dst_cap) {
+        // A body step ends when the chunk is exactly full, inside an annotation of the body
+        // too (the next step goes on where this one stopped, so the text is the same and
+        // no more than a chunk waits); an annotation printed by the header is rendered whole.
+        if (mode == Mode::kBody && job_->dst_len >= job_->dst_cap) {
             return CONV_OK;
         }
         // The input ended before the body or the annotation was closed.
