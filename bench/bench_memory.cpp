@@ -2,7 +2,8 @@
 // multiple of the book's size: -u, -t and -z on a UTF-8 FB2 book, -d and -z on a code
 // page 866 text, loose and zipped (-z on loose books only), in two shapes: ordinary
 // paragraphs, and the whole content as one paragraph. Beside them the peak memory of the
-// peer tools on the same file: iconv for -u and -d, Info-ZIP's zip for -z.
+// peer tools on the same file: iconv for -u and -d, Info-ZIP's zip for -z. -t also runs on
+// the book in Windows-1251, where a collected paragraph is as long as its part of the book.
 //
 // Target: every operation within 2.5 times the book's uncompressed size plus a constant
 // (kConstantMB, the program's own code and tables). The books are 200 MB; the variable
@@ -89,6 +90,16 @@ std::string MakeFb2(std::size_t size, Shape shape) {
     return book;
 }
 
+// The same book in Windows-1251, about `size` bytes: each letter one byte, so a paragraph
+// collected for -t is as long as its part of the book.
+std::string MakeFb2In1251(std::size_t size, Shape shape) {
+    std::string book = MakeFb2(size * 18 / 10, shape);
+    book.replace(book.find("UTF-8"), 5, "windows-1251");
+    std::string out;
+    if (!utf8_to_cp1251(book, out)) std::abort();
+    return out;
+}
+
 // A code page 866 text of about `size` bytes.
 std::string MakeText866(std::size_t size, Shape shape) {
     std::string text = Text1251(size, shape);
@@ -151,14 +162,17 @@ int main(int argc, char** argv) {
         const char* shape_name = shape == Shape::kParagraphs ? "paragraphs" : "one";
         const std::string fb2 = std::string(shape_name) + ".fb2";
         const std::string txt = std::string(shape_name) + ".txt";
+        const std::string w1251 = std::string(shape_name) + "-1251.fb2";
         // The books are made by a child process: a measured child starts with its parent's
         // resident memory, which would count as its own.
         InChild([&] { WriteFile(books + fb2, MakeFb2(size_mb << 20, shape)); });
         InChild([&] { WriteFile(books + txt, MakeText866(size_mb << 20, shape)); });
+        InChild([&] { WriteFile(books + w1251, MakeFb2In1251(size_mb << 20, shape)); });
         const std::size_t fb2_size = std::filesystem::file_size(books + fb2);
         const std::size_t txt_size = std::filesystem::file_size(books + txt);
+        const std::size_t w1251_size = std::filesystem::file_size(books + w1251);
         // The zipped books, packed by the program itself.
-        for (const std::string& name : {fb2, txt}) {
+        for (const std::string& name : {fb2, txt, w1251}) {
             Shell("mkdir -p '" + work + "' && cp '" + books + name + "' '" + work + "' && cd '" +
                   work + "' && " + tomeo + " -z '" + name + "' && mv '" + work +
                   name.substr(0, name.size() - 4) + ".zip' '" + books +
@@ -166,24 +180,32 @@ int main(int argc, char** argv) {
         }
         const std::string fb2_zip = std::string(shape_name) + "_fb2.zip";
         const std::string txt_zip = std::string(shape_name) + "_txt.zip";
+        const std::string w1251_zip = std::string(shape_name) + "-1251_fb2.zip";
 
         std::printf(
-            "\n%s: UTF-8 FB2 book of %.1f MB, code page 866 text of %.1f MB\n",
+            "\n%s: UTF-8 FB2 book of %.1f MB, Windows-1251 FB2 book of %.1f MB, code page 866 "
+            "text of %.1f MB\n",
             shape == Shape::kParagraphs ? "ordinary paragraphs" : "the whole content one paragraph",
-            fb2_size / 1e6, txt_size / 1e6);
+            fb2_size / 1e6, w1251_size / 1e6, txt_size / 1e6);
         const std::vector<Measure> measures = {
             {"-u", fb2, "iconv -f utf-8 -t cp1251 '" + work + fb2 + "' > '" + work + "out'"},
             {"-u", fb2_zip, ""},
             {"-t", fb2, ""},
             {"-t", fb2_zip, ""},
             {"-z", fb2, "zip -q '" + work + "out.zip' '" + work + fb2 + "'"},
+            {"-t", w1251, ""},
+            {"-t", w1251_zip, ""},
             {"-d", txt, "iconv -f cp866 -t cp1251 '" + work + txt + "' > '" + work + "out'"},
             {"-d", txt_zip, ""},
             {"-z", txt, "zip -q '" + work + "out.zip' '" + work + txt + "'"},
         };
         for (const Measure& m : measures) {
-            const std::size_t book =
-                m.file.ends_with("fb2") || m.file.ends_with("fb2.zip") ? fb2_size : txt_size;
+            std::size_t book = txt_size;
+            if (m.file == w1251 || m.file == w1251_zip) {
+                book = w1251_size;
+            } else if (m.file == fb2 || m.file == fb2_zip) {
+                book = fb2_size;
+            }
             const std::string prepare = "rm -rf '" + work + "' && mkdir '" + work + "' && cp '" +
                                         books + m.file + "' '" + work + "'";
             Shell(prepare);

@@ -93,6 +93,15 @@ void Fb2TextConverter::fb2txt_chunk(TCONVJOB& job) {
 void Fb2TextConverter::fb2txt_end() {
     emitter_.reset(input_.layout);
     para_.release();
+    para_stale_ = false;
+}
+
+void Fb2TextConverter::emit_para() {
+    if (para_stale_) {
+        emitter_.emit_paragraph("", BlankLine::kPlain);
+    } else {
+        emitter_.emit_paragraph(para_, BlankLine::kPlain);
+    }
 }
 
 bool Fb2TextConverter::printp(const char* text) {
@@ -131,8 +140,7 @@ std::int32_t Fb2TextConverter::render_annotation(const ByteView& book, std::uint
 }
 
 void Fb2TextConverter::reset_elements() {
-    edit_para();
-    para_.clear();
+    para_stale_ = true;
     in_p_ = in_v_ = in_text_author_ = in_subtitle_ = false;
     in_title_ = false;
     section_depth_ = 0;
@@ -260,19 +268,15 @@ std::int32_t Fb2TextConverter::convert_body(Mode mode) {
                                     : static_cast<std::int32_t>(
                                           static_cast<const unsigned char*>(next) - book.data);
                 if (collecting()) {
-                    edit_para();
-                    para_.append(reinterpret_cast<const char*>(book.data + pos_),
-                                 static_cast<std::size_t>(end - pos_));
+                    para_to_edit().append(reinterpret_cast<const char*>(book.data + pos_),
+                                          static_cast<std::size_t>(end - pos_));
                 }
                 pos_ = end;
                 continue;
             }
             reader_.read_char(book, pos_);
             if (reader_.read_status != CONV_OK) return reader_.read_status;
-            if (collecting()) {
-                edit_para();
-                para_ += static_cast<char>(reader_.cur_char);
-            }
+            if (collecting()) para_to_edit() += static_cast<char>(reader_.cur_char);
             pos_ += reader_.cur_char_len;
             continue;
         }
@@ -291,12 +295,11 @@ std::int32_t Fb2TextConverter::handle_tag(Mode mode, bool& stop) {
     const bool open = tag_.is_open;  // a self-closing tag counts as opening
 
     auto start_collecting = [this](bool& flag) {
-        edit_para();
-        para_.clear();
+        para_to_edit().clear();
         flag = true;
     };
     auto emit_collected = [this](bool& flag) {
-        emitter_.emit_paragraph(para_, BlankLine::kPlain);
+        emit_para();
         flag = false;
     };
 
@@ -314,8 +317,7 @@ std::int32_t Fb2TextConverter::handle_tag(Mode mode, bool& stop) {
             start_collecting(in_p_);
         } else {
             // The paragraphs of the body's own title (outside every section) are not written.
-            if (!(in_title_ && section_depth_ == 0))
-                emitter_.emit_paragraph(para_, BlankLine::kPlain);
+            if (!(in_title_ && section_depth_ == 0)) emit_para();
             in_p_ = false;
         }
     } else if (type == kSection) {
@@ -396,11 +398,11 @@ std::int32_t Fb2TextConverter::handle_note_link() {
             ++same;
         }
         if (same != id_length) continue;
-        edit_para();
-        para_.append(" [", 2);
-        para_.append_from(note_texts_, note.text_start, note.text_length,
-                          note.text_nul == 0xFFFFFFFF ? ParagraphText::kNone : note.text_nul);
-        para_.append(']');
+        ParagraphText& para = para_to_edit();
+        para.append(" [", 2);
+        para.append_from(note_texts_, note.text_start, note.text_length,
+                         note.text_nul == 0xFFFFFFFF ? ParagraphText::kNone : note.text_nul);
+        para.append(']');
         return CONV_OK;
     }
     return CONV_BROKEN;

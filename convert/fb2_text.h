@@ -107,12 +107,21 @@ private:
     bool header_done_ = false;
     bool body_closed_ = false;  // the main body's closing tag has been read
 
-    // Called before para_ changes: output still laid out from it is copied first.
-    void edit_para() {
+    // para_ about to change: output still laid out from it is copied first, and a text
+    // emptied meanwhile is emptied now.
+    ParagraphText& para_to_edit() {
         if (emitter_.holds_text()) emitter_.keep_pending_text();
+        if (para_stale_) {
+            para_.clear();
+            para_stale_ = false;
+        }
+        return para_;
     }
+    void emit_para();
 
     ParagraphText para_;  // the text of the current paragraph-like element
+    // para_ counts as empty but is not cleared yet: pending output may still read it.
+    bool para_stale_ = false;
     bool in_p_ = false, in_v_ = false, in_text_author_ = false, in_subtitle_ = false;
     bool in_title_ = false;
     int section_depth_ = 0;
