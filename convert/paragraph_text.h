@@ -48,6 +48,11 @@ public:
                      std::size_t nul);
 
     std::size_t size() const { return size_; }
+    // Bytes of memory the text holds (its blocks), the store's text aside.
+    std::size_t held() const {
+        return blocks_.size() * kBlockSize +
+               insert_blocks_.size() * kInsertsPerBlock * sizeof(Insert);
+    }
     // The text as a C string would read it: up to its first NUL.
     std::size_t text_length() const { return first_nul_ == kNone ? size_ : first_nul_; }
     char operator[](std::size_t at) const {
