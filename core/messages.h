@@ -22,6 +22,8 @@ inline constexpr auto kReasonNot1251 =
     cp1251(" Файл содержит символы, которые не могут быть представлены в кодировке WIN1251.");
 inline constexpr auto kReasonUnknownTag = cp1251(" Неизвестный тег.");
 inline constexpr auto kReasonBrokenStructure = cp1251(" Нарушена структура файла.");
+// Why a target directory was refused: it could lead anywhere.
+inline constexpr auto kReasonParentFolder = cp1251(" Путь к каталогу содержит \"..\".");
 
 // Labels of the information text shown for the selected book.
 inline constexpr auto kInfoAuthor = cp1251("Автор: ");
