@@ -25,6 +25,10 @@ inline constexpr auto kReasonBrokenStructure = cp1251(" Нарушена стр�
 // Why a target directory was refused: it could lead anywhere.
 inline constexpr auto kReasonParentFolder = cp1251(" Путь к каталогу содержит \"..\".");
 
+// A file an argument matched whose name has no Windows-1251 form (shown as on disk).
+inline constexpr auto kNameNot1251 =
+    cp1251("%1\" не обработан. Имя файла нельзя записать в кодировке WIN1251.");
+
 // Labels of the information text shown for the selected book.
 inline constexpr auto kInfoAuthor = cp1251("Автор: ");
 inline constexpr auto kInfoTitle = cp1251("Название: ");
@@ -33,6 +37,9 @@ inline constexpr auto kInfoSeries = cp1251("Серия: ");
 
 // The program as a whole.
 inline constexpr auto kInvalidCommandLine = cp1251("Недопустимые параметры командной строки.");
+inline constexpr auto kNoWorkingDirectory = cp1251(
+    "Рабочий каталог удален или его имя нельзя записать в кодировке WIN1251; укажите файлы "
+    "полным путем.");
 inline constexpr auto kNoWindowInThisBuild = cp1251(
     "Окно в этой сборке Tomeo недоступно; операции над книгами задаются ключами командной "
     "строки (tomeo -r ФАЙЛ ...).");
