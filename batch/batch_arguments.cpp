@@ -84,9 +84,13 @@ void BatchArguments::ListArgument(const char* argument, const char* given, const
     // A path without a Windows-1251 form: what it names cannot be listed, but is not
     // missing either. It is shown as given.
     bool is_directory = false;
+    const std::string_view as_given = given;
+    // The argument on disk: a relative one below the working directory.
+    const std::string on_disk =
+        (as_given.starts_with(kPathSeparator) ? std::string() : cp1251_to_utf8(working_dir)) +
+        std::string(as_given);
     if (std::strchr(dir.c_str(), kUnrepresentable) != nullptr) {
-        const std::string_view as_given = given;
-        const std::string given_dir(as_given.substr(0, as_given.rfind(kPathSeparator) + 1));
+        const std::string given_dir = on_disk.substr(0, on_disk.rfind(kPathSeparator) + 1);
         if (platform::DiskPathExists(given_dir, is_directory) && is_directory) {
             ReportUnrepresentable(report, as_given);
         } else if (!wildcards) {
@@ -96,7 +100,7 @@ void BatchArguments::ListArgument(const char* argument, const char* given, const
     }
     if (!wildcards && std::strchr(pattern.c_str(), kUnrepresentable) != nullptr) {
         const std::string shown = utf8_to_cp1251_shown(last_component(given));
-        if (platform::DiskPathExists(given, is_directory)) {
+        if (platform::DiskPathExists(on_disk, is_directory)) {
             report.AppendMessage(msg::kNameNot1251, shown.c_str());
         } else {
             ReportMissing(report, shown.c_str(), operations);
