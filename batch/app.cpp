@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "batch/cmdline.h"
+#include "batch/progress.h"
 #include "core/messages.h"
 #include "platform/env.h"
 #include "platform/path_separator.h"
@@ -18,10 +19,7 @@ namespace {
 
 bool HasRelativeArgument(const CommandLine& cl) {
     for (int i = cl.first_file; i < static_cast<int>(cl.arguments.size()); ++i) {
-        const std::string& argument = cl.arguments[i];
-        if (!CommandLine::is_switch(argument) && !argument.starts_with(kPathSeparator)) {
-            return true;
-        }
+        if (cl.is_file(i) && !cl.arguments[i].starts_with(kPathSeparator)) return true;
     }
     return false;
 }
@@ -39,28 +37,44 @@ int RunBatch(const CommandLine& cl, Globals& globals, RunBuffers& run, ReportVie
             return 1;
         }
     }
+    std::int32_t file_arguments = 0;
+    for (int i = cl.first_file; i < static_cast<int>(cl.arguments.size()); ++i) {
+        if (cl.is_file(i)) ++file_arguments;
+    }
+    const std::unique_ptr<ProgressDisplay> terminal = TerminalProgressDisplay();
+    BatchProgress progress(terminal.get(), file_arguments);
     BatchArguments arguments;
     for (int i = cl.first_file; i < static_cast<int>(cl.arguments.size()); ++i) {
-        if (CommandLine::is_switch(cl.arguments[i])) continue;
+        if (!cl.is_file(i)) continue;
         RunBatchArgument(cl.arguments[i].c_str(), cl.given[i].c_str(), working_dir.c_str(),
-                         cl.operations, arguments, pipeline, globals, run);
+                         cl.operations, arguments, pipeline, globals, run, &progress);
     }
-    if (run.report.is_empty()) return 0;
-    viewer.ShowReport(run.report);
-    return 1;
+    progress.Finish();
+    const int exit_code = run.report.is_empty() ? 0 : 1;
+    if (exit_code != 0) viewer.ShowReport(run.report);
+    progress.WriteSummary();
+    return exit_code;
+}
+
+// tomeo --help and tomeo --version: standard output, nothing else set up.
+int PrintUsageOrVersion(const CommandLine& cl) {
+    const bool written = cl.help ? platform::WriteStandardOutput(msg::kUsage)
+                                 : platform::WriteStandardOutput("Tomeo " TOMEO_VERSION "\n");
+    return written ? 0 : 1;
 }
 
 }  // namespace
 
 void RunBatchArgument(const char* argument, const char* given, const char* working_dir,
                       std::uint32_t operations, BatchArguments& arguments, Pipeline& pipeline,
-                      Globals& globals, RunBuffers& run) {
+                      Globals& globals, RunBuffers& run, BatchProgress* progress) {
     WSTR directory;
-    arguments.ListArgument(argument, given, working_dir, operations, globals.file_list, directory,
-                           run.report);
+    const bool missing = arguments.ListArgument(argument, given, working_dir, operations,
+                                                globals.file_list, directory, run.report);
     run.current_dir.assign(directory.c_str());
+    if (missing && progress != nullptr) progress->NameNotFound();
     // Directories are skipped there: a batch never descends into them.
-    pipeline.RunOperationsOnList(operations, run.report);
+    pipeline.RunOperationsOnList(operations, run.report, progress);
     arguments.NoteListedNames(globals.file_list);
 }
 
@@ -74,6 +88,7 @@ int RunTomeo(int argc, const char* const* argv, Globals& globals) {
         terminal.ShowReport(report);
         return 1;
     }
+    if (cl.help || cl.version) return PrintUsageOrVersion(cl);
 
     auto run = std::make_unique<RunBuffers>();
     // The FB2 to text converter needs no set-up: its buffers and tag table are its own.

@@ -20,6 +20,8 @@
 
 namespace tomeo {
 
+class BatchProgress;
+
 // The objects that live for the whole process, created before the entry operation runs
 // and destroyed after it returns, in the reverse order of the members below.
 struct Globals {
@@ -55,10 +57,11 @@ public:
 // One batch step: the argument's books are listed (BatchArguments: its directory part,
 // or the working directory, becomes the current directory; its last component may hold
 // '*' and '?' or name a directory) and the operations run over them. A name that
-// matches nothing gets one failure message per requested operation.
+// matches nothing gets one failure message per requested operation. The progress, when
+// given, hears of every book and of every name not found.
 void RunBatchArgument(const char* argument, const char* given, const char* working_dir,
                       std::uint32_t operations, BatchArguments& arguments, Pipeline& pipeline,
-                      Globals& globals, RunBuffers& run);
+                      Globals& globals, RunBuffers& run, BatchProgress* progress = nullptr);
 
 // Runs the program; gives the process exit code.
 int RunTomeo(int argc, const char* const* argv, Globals& globals);

@@ -69,13 +69,13 @@ bool MayBeABook(const std::string& disk_name) {
 
 }  // namespace
 
-void BatchArguments::ListArgument(const char* argument, const char* given, const char* working_dir,
+bool BatchArguments::ListArgument(const char* argument, const char* given, const char* working_dir,
                                   std::uint32_t operations, TFILELIST& list, WSTR& directory,
                                   Report& report) {
     list.ClearFileList();
     list.mode = LIST_MODE_DIRECTORY;
     directory.clear();
-    if (argument[0] != kPathSeparator && *working_dir == '\0') return;
+    if (argument[0] != kPathSeparator && *working_dir == '\0') return false;
 
     WSTR dir, pattern;
     SplitBatchArgument(argument, working_dir, dir, pattern);
@@ -93,19 +93,20 @@ void BatchArguments::ListArgument(const char* argument, const char* given, const
         const std::string given_dir = on_disk.substr(0, on_disk.rfind(kPathSeparator) + 1);
         if (platform::DiskPathExists(given_dir, is_directory) && is_directory) {
             ReportUnrepresentable(report, as_given);
-        } else if (!wildcards) {
-            ReportMissing(report, utf8_to_cp1251_shown(last_component(given)).c_str(), operations);
+            return false;
         }
-        return;
+        if (wildcards) return false;
+        ReportMissing(report, utf8_to_cp1251_shown(last_component(given)).c_str(), operations);
+        return true;
     }
     if (!wildcards && std::strchr(pattern.c_str(), kUnrepresentable) != nullptr) {
         const std::string shown = utf8_to_cp1251_shown(last_component(given));
         if (platform::DiskPathExists(on_disk, is_directory)) {
             report.AppendMessage(msg::kNameNot1251, shown.c_str());
-        } else {
-            ReportMissing(report, shown.c_str(), operations);
+            return false;
         }
-        return;
+        ReportMissing(report, shown.c_str(), operations);
+        return true;
     }
 
     // A directory (books/ as tab completion gives it, or books) stands for its books.
@@ -119,7 +120,7 @@ void BatchArguments::ListArgument(const char* argument, const char* given, const
         if (pattern.is_empty() && !DirectoryExists(dir.c_str())) {
             const std::string name(last_component(dir.c_str()));
             ReportMissing(report, name.c_str(), operations);
-            return;
+            return true;
         }
         dir.append(pattern);
         dir.ensure_trailing_backslash();
@@ -146,7 +147,9 @@ void BatchArguments::ListArgument(const char* argument, const char* given, const
         list.AddFileEntry(parent);
     }
     list.SortFileList();
-    if (!wildcards && found == 0) ReportMissing(report, pattern.c_str(), operations);
+    if (wildcards || found != 0) return false;
+    ReportMissing(report, pattern.c_str(), operations);
+    return true;
 }
 
 // What a scan of dir with the name as its pattern gives: every entry whose name equals

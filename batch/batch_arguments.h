@@ -24,8 +24,9 @@ public:
     // argument's directory. argument is Windows-1251, given the same as typed (UTF-8);
     // working_dir ends with the separator (empty when unknown: a relative argument then
     // lists nothing). Appends to the report one message per file that matched but has
-    // no Windows-1251 name, and the failures of a name that matched nothing.
-    void ListArgument(const char* argument, const char* given, const char* working_dir,
+    // no Windows-1251 name, and the failures of a name that matched nothing; gives true
+    // for such a name (or one with no Windows-1251 form that is not there).
+    bool ListArgument(const char* argument, const char* given, const char* working_dir,
                       std::uint32_t operations, TFILELIST& list, WSTR& directory, Report& report);
 
     // After the run over the list: the names it left in the directories read so far
