@@ -4,11 +4,10 @@
 #include <memory>
 
 #include "batch/cmdline.h"
-#include "batch/directory_scan.h"
-#include "batch/operations.h"
 #include "batch/progress.h"
 #include "core/messages.h"
 #include "platform/env.h"
+#include "platform/path_separator.h"
 
 namespace tomeo {
 
@@ -18,27 +17,37 @@ void TerminalReportViewer::ShowReport(const Report& report) {
 
 namespace {
 
-// The failure of each operation asked for a file that is not there.
-constexpr struct {
-    std::uint32_t operation;
-    std::uint32_t result;
-} kMissingFileResults[] = {
-    {OP_RENAME, RES_RENAME}, {OP_DOS, RES_DOS},   {OP_UTF8, RES_UTF8},
-    {OP_TOTEXT, RES_TOTEXT}, {OP_MOVE, RES_MOVE}, {OP_ZIP, RES_ZIP},
-};
+bool HasRelativeArgument(const CommandLine& cl) {
+    for (int i = cl.first_file; i < static_cast<int>(cl.arguments.size()); ++i) {
+        if (cl.is_file(i) && !cl.arguments[i].starts_with(kPathSeparator)) return true;
+    }
+    return false;
+}
 
 int RunBatch(const CommandLine& cl, Globals& globals, RunBuffers& run, ReportViewer& viewer) {
     Pipeline pipeline(globals, run);
     run.report.ClearReport();
+    WSTR working_dir;
+    if (!platform::GetWorkingDirectory(working_dir)) {
+        // Relative names would be taken from somewhere else: nothing is done at all.
+        working_dir.clear();
+        if (HasRelativeArgument(cl)) {
+            run.report.SetReport(msg::kNoWorkingDirectory);
+            viewer.ShowReport(run.report);
+            return 1;
+        }
+    }
     std::int32_t file_arguments = 0;
     for (int i = cl.first_file; i < static_cast<int>(cl.arguments.size()); ++i) {
         if (cl.is_file(i)) ++file_arguments;
     }
     const std::unique_ptr<ProgressDisplay> terminal = TerminalProgressDisplay();
     BatchProgress progress(terminal.get(), file_arguments);
+    BatchArguments arguments;
     for (int i = cl.first_file; i < static_cast<int>(cl.arguments.size()); ++i) {
         if (!cl.is_file(i)) continue;
-        RunBatchArgument(cl.arguments[i].c_str(), cl.operations, pipeline, globals, run, &progress);
+        RunBatchArgument(cl.arguments[i].c_str(), cl.given[i].c_str(), working_dir.c_str(),
+                         cl.operations, arguments, pipeline, globals, run, &progress);
     }
     progress.Finish();
     const int exit_code = run.report.is_empty() ? 0 : 1;
@@ -56,38 +65,17 @@ int PrintUsageOrVersion(const CommandLine& cl) {
 
 }  // namespace
 
-void RunBatchArgument(const char* argument, std::uint32_t operations, Pipeline& pipeline,
+void RunBatchArgument(const char* argument, const char* given, const char* working_dir,
+                      std::uint32_t operations, BatchArguments& arguments, Pipeline& pipeline,
                       Globals& globals, RunBuffers& run, BatchProgress* progress) {
-    WSTR working_dir;
-    if (!platform::GetWorkingDirectory(working_dir)) working_dir.assign("/");
-    WSTR directory, pattern;
-    SplitBatchArgument(argument, working_dir.c_str(), directory, pattern);
+    WSTR directory;
+    const bool missing = arguments.ListArgument(argument, given, working_dir, operations,
+                                                globals.file_list, directory, run.report);
     run.current_dir.assign(directory.c_str());
-
-    TFILELIST& list = globals.file_list;
-    list.ClearFileList();
-    const std::int32_t found =
-        ScanDirectory(list, run.current_dir.c_str(), SCAN_DIRECTORY, true, pattern.c_str());
-    list.mode = LIST_MODE_DIRECTORY;
-    list.SortFileList();
-
-    const bool wildcards = std::strpbrk(pattern.c_str(), "*?") != nullptr;
-    if (!wildcards && found == 0) {
-        globals.current.name.assign(pattern);
-        globals.target_dir.clear();
-        globals.rename_error.clear();
-        globals.move_error.clear();
-        globals.convert_error.clear();
-        FileResults missing;
-        for (const auto& m : kMissingFileResults) {
-            if (operations & m.operation) missing.flags |= m.result;
-        }
-        missing.name = globals.current.name.c_str();
-        run.report.ReportResults(missing);
-        if (progress != nullptr) progress->NameNotFound();
-    }
+    if (missing && progress != nullptr) progress->NameNotFound();
     // Directories are skipped there: a batch never descends into them.
     pipeline.RunOperationsOnList(operations, run.report, progress);
+    arguments.NoteListedNames(globals.file_list);
 }
 
 int RunTomeo(int argc, const char* const* argv, Globals& globals) {

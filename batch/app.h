@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "batch/batch_arguments.h"
 #include "batch/file_list.h"
 #include "batch/pipeline.h"
 #include "batch/report.h"
@@ -53,12 +54,13 @@ public:
     void ShowReport(const Report& report) override;
 };
 
-// One batch step: the argument's directory part (or the working directory) becomes the
-// current directory, the books matching its last component (which may hold '*' and
-// '?') are listed, and the operations run over them. A name without wildcards that
+// One batch step: the argument's books are listed (BatchArguments: its directory part,
+// or the working directory, becomes the current directory; its last component may hold
+// '*' and '?' or name a directory) and the operations run over them. A name that
 // matches nothing gets one failure message per requested operation. The progress, when
 // given, hears of every book and of every name not found.
-void RunBatchArgument(const char* argument, std::uint32_t operations, Pipeline& pipeline,
+void RunBatchArgument(const char* argument, const char* given, const char* working_dir,
+                      std::uint32_t operations, BatchArguments& arguments, Pipeline& pipeline,
                       Globals& globals, RunBuffers& run, BatchProgress* progress = nullptr);
 
 // Runs the program; gives the process exit code.

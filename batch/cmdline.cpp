@@ -44,7 +44,10 @@ void FindHelpOrVersion(CommandLine& cl) {
 
 CommandLine ParseCommandLine(int argc, const char* const* argv) {
     CommandLine cl;
-    for (int i = 0; i < argc; ++i) cl.arguments.push_back(utf8_to_cp1251_lossy(argv[i]));
+    for (int i = 0; i < argc; ++i) {
+        cl.given.emplace_back(argv[i]);
+        cl.arguments.push_back(utf8_to_cp1251_lossy(argv[i]));
+    }
 
     FindHelpOrVersion(cl);
     if (cl.help || cl.version) return cl;
@@ -80,19 +83,26 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 void SplitBatchArgument(const char* argument, const char* working_dir, WSTR& directory,
                         WSTR& pattern) {
     const char* last = std::strrchr(argument, kPathSeparator);
-    directory.clear();
-    if (last == nullptr) {
-        directory.assign(working_dir);
-        directory.ensure_trailing_backslash();
-        pattern.assign(argument);
-        return;
-    }
+    WSTR joined;
     if (argument[0] != kPathSeparator) {
-        directory.assign(working_dir);
-        directory.ensure_trailing_backslash();
+        joined.assign(working_dir);
+        joined.ensure_trailing_backslash();
     }
-    directory.append(argument, static_cast<std::int32_t>(last - argument + 1));
-    pattern.assign(last + 1);
+    if (last != nullptr) joined.append(argument, static_cast<std::int32_t>(last - argument + 1));
+    pattern.assign(last != nullptr ? last + 1 : argument);
+
+    // "./books/", "books//" and "books/./" (as typed or completed) are "books/".
+    directory.assign(kPathSeparator);
+    for (const char* p = joined.c_str(); *p != '\0';) {
+        const char* end = std::strchr(p, kPathSeparator);
+        if (end == nullptr) end = p + std::strlen(p);
+        const std::int32_t n = static_cast<std::int32_t>(end - p);
+        if (n > 0 && !(n == 1 && *p == '.')) {
+            directory.append(p, n);
+            directory.append(kPathSeparator);
+        }
+        p = *end == '\0' ? end : end + 1;
+    }
 }
 
 }  // namespace tomeo

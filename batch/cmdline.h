@@ -14,6 +14,8 @@ namespace tomeo {
 struct CommandLine {
     // The arguments in Windows-1251; [0] is the program itself.
     std::vector<std::string> arguments;
+    // The same as given (UTF-8 as a rule), for names that have no Windows-1251 form.
+    std::vector<std::string> given;
     std::uint32_t operations = 0;  // OP_ flags of the switch argument
     int first_file = -1;           // index of the first file argument, -1 when none
     int end_of_switches = -1;      // index of "--", -1 when none
@@ -37,7 +39,8 @@ struct CommandLine {
 CommandLine ParseCommandLine(int argc, const char* const* argv);
 
 // Splits a batch argument into its directory (up to and including the last separator,
-// made absolute against the working directory) and its file-name pattern.
+// made absolute against the working directory, without "." or empty components) and its
+// file-name pattern.
 void SplitBatchArgument(const char* argument, const char* working_dir, WSTR& directory,
                         WSTR& pattern);
 

@@ -95,46 +95,54 @@ std::int32_t DirectoryScanner::ScanOne(TFILELIST& list, const char* dir, std::ui
     platform::DirectorySearch search;
     if (!search.Open(dir)) return 0;
     if (mode == SCAN_TREE && !entered_.insert(search.identity()).second) return 0;
+    if (mode != SCAN_TREE) search.KeepUnrepresentable(unrepresentable_);
 
     std::int32_t count = 0;
     platform::DirectoryEntry found;
-    WSTR archive_path;
+    const auto read_details = [&search](platform::DirectoryEntry& entry) {
+        return search.ReadDetails(entry);
+    };
     while (search.Next(pattern, found)) {
-        const char* name = found.name.c_str();
-        if (found.is_directory) {
-            if (mode == SCAN_TREE) {
-                WSTR& path = subdirectories.emplace_back();
-                path.assign(dir);
-                path.append(name);
-                path.append(kPathSeparator);
-            } else {
-                FileEntryFields fields;
-                fields.name = name;
-                fields.kind = KIND_DIRECTORY;
-                list.AddFileEntry(fields);
-                ++count;
-            }
+        if (found.is_directory && mode == SCAN_TREE) {
+            WSTR& path = subdirectories.emplace_back();
+            path.assign(dir);
+            path.append(found.name.c_str());
+            path.append(kPathSeparator);
             continue;
         }
-        if (mode == SCAN_DIRECTORIES) continue;
-
-        const char* extension = path_ext(name);
-        if (const std::uint8_t kind = BookKindOf(extension); kind != KIND_NONE) {
-            if (!search.ReadDetails(found)) continue;  // gone meanwhile
-            FileEntryFields fields;
-            fields.dir = dir;
-            fields.name = name;
-            fields.kind = kind;
-            fields.size = LowBits(found.size);
-            fields.time = truncate_to_dos_resolution(found.time);
-            list.AddFileEntry(fields);
-            ++count;
-        } else if (std::strcmp(extension, ".zip") == 0) {
-            // Only this exact spelling: files ending in .ZIP or .Zip are left alone.
-            if (ListZipArchive(list, dir, name, archive_path)) ++count;
-        }
+        if (!found.is_directory && mode == SCAN_DIRECTORIES) continue;
+        count += ListDirectoryEntry(list, dir, found, read_details);
     }
     return count;
+}
+
+std::int32_t ListDirectoryEntry(
+    TFILELIST& list, const char* dir, platform::DirectoryEntry& found,
+    const std::function<bool(platform::DirectoryEntry&)>& read_details) {
+    const char* name = found.name.c_str();
+    if (found.is_directory) {
+        FileEntryFields fields;
+        fields.name = name;
+        fields.kind = KIND_DIRECTORY;
+        list.AddFileEntry(fields);
+        return 1;
+    }
+    const char* extension = path_ext(name);
+    if (const std::uint8_t kind = BookKindOf(extension); kind != KIND_NONE) {
+        if (!read_details(found)) return 0;  // gone meanwhile
+        FileEntryFields fields;
+        fields.dir = dir;
+        fields.name = name;
+        fields.kind = kind;
+        fields.size = LowBits(found.size);
+        fields.time = truncate_to_dos_resolution(found.time);
+        list.AddFileEntry(fields);
+        return 1;
+    }
+    // Only this exact spelling: files ending in .ZIP or .Zip are left alone.
+    if (std::strcmp(extension, ".zip") != 0) return 0;
+    WSTR archive_path;
+    return ListZipArchive(list, dir, name, archive_path) ? 1 : 0;
 }
 
 }  // namespace tomeo

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "batch/file_list.h"
@@ -31,6 +33,13 @@ inline constexpr std::uint8_t SCAN_DIRECTORIES = 3;  // subdirectories only
 std::int32_t ScanDirectory(TFILELIST& list, const char* dir, std::uint8_t mode, bool add_parent,
                            const char* pattern);
 
+// Lists one entry of dir, found by a search or looked up by name, as a SCAN_DIRECTORY
+// scan does: a subdirectory, a book, or the member of a .zip archive. read_details fills
+// the entry's size and time when a book needs them (false: it vanished). Gives 1 when
+// the entry counts, else 0.
+std::int32_t ListDirectoryEntry(TFILELIST& list, const char* dir, platform::DirectoryEntry& found,
+                                const std::function<bool(platform::DirectoryEntry&)>& read_details);
+
 // ScanDirectory over several directories with one memory of the directories entered in
 // SCAN_TREE, so that a directory reached twice (through a link) is listed once.
 class DirectoryScanner {
@@ -39,12 +48,16 @@ public:
     void MarkEntered(const char* dir);
     std::int32_t Scan(TFILELIST& list, const char* dir, std::uint8_t mode, bool add_parent,
                       const char* pattern);
+    // The files of the scanned directory itself (not those below it) that the pattern
+    // matches but that have no Windows-1251 name are kept in names, as on disk.
+    void KeepUnrepresentable(std::vector<std::string>* names) { unrepresentable_ = names; }
 
 private:
     std::int32_t ScanOne(TFILELIST& list, const char* dir, std::uint8_t mode, const char* pattern,
                          std::vector<WSTR>& subdirectories);
 
     std::set<platform::FileIdentity> entered_;
+    std::vector<std::string>* unrepresentable_ = nullptr;
 };
 
 }  // namespace tomeo

@@ -26,6 +26,16 @@ bool DirectoryExists(const char* path) {
     return platform::IsDirectory(directory.c_str());
 }
 
+bool HasParentComponent(const char* path) {
+    for (const char* p = path; *p != '\0';) {
+        const char* end = std::strchr(p, kPathSeparator);
+        if (end == nullptr) end = p + std::strlen(p);
+        if (end - p == 2 && p[0] == '.' && p[1] == '.') return true;
+        p = *end == '\0' ? end : end + 1;
+    }
+    return false;
+}
+
 bool CreateDirectoryPath(const char* path) {
     const std::int32_t length = static_cast<std::int32_t>(std::strlen(path));
     WSTR prefix;

@@ -15,6 +15,10 @@ int ComparePaths(const char* a, const char* b);
 // True when the path names an existing directory (one trailing separator allowed).
 bool DirectoryExists(const char* path);
 
+// True when one of the path's components is "..": such a path may lead anywhere, also
+// out of the folder it seems to stay in.
+bool HasParentComponent(const char* path);
+
 // Creates the directory and every missing directory above it; true when it exists at
 // the end. The first creation that fails ends the walk (what was created stays).
 bool CreateDirectoryPath(const char* path);

@@ -69,6 +69,8 @@ bool IsSafeFileName(const char* name) {
 }
 
 bool ResolveTargetDirectory(const char* target, WSTR& directory) {
+    // A folder built from a book (an author named "../../x") must not lead elsewhere.
+    if (HasParentComponent(target)) return false;
     if (target[0] == '~' && target[1] == kPathSeparator) {
         directory = platform::HomeDirectory();
         if (directory.is_empty()) return false;

@@ -52,7 +52,7 @@ bool IsSafeFileName(const char* name);
 
 // A target directory as a full path ending with the separator: "~/" stands for the
 // home directory, a relative path is taken from the working directory. False when the
-// home or working directory is unknown.
+// home or working directory is unknown, and for a target with a ".." component.
 bool ResolveTargetDirectory(const char* target, WSTR& directory);
 
 class Pipeline {

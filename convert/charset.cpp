@@ -1,5 +1,6 @@
 #include "convert/charset.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace tomeo {
@@ -208,6 +209,88 @@ bool is_valid_utf8(std::string_view text) {
         i += c.length;
     }
     return true;
+}
+
+// --- Names shown as they are on disk -------------------------------------------
+
+namespace {
+
+// The code point of a well-formed UTF-8 sequence; -1 for an overlong form, a surrogate
+// or a value beyond U+10FFFF, which no terminal should be given.
+std::int32_t code_point(std::string_view bytes) {
+    static constexpr std::uint32_t kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    static constexpr std::uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    const std::size_t n = bytes.size();
+    std::uint32_t cp = static_cast<std::uint8_t>(bytes[0]) & kLeadMask[n];
+    for (std::size_t k = 1; k < n; ++k) cp = cp << 6 | (static_cast<std::uint8_t>(bytes[k]) & 0x3F);
+    if (cp < kSmallest[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return -1;
+    return static_cast<std::int32_t>(cp);
+}
+
+// The well-formed UTF-8 character at text[i], or an empty view.
+std::string_view utf8_char_at(std::string_view text, std::size_t i) {
+    if (i >= text.size()) return {};
+    const Utf8Char c = read_utf8(text, i);
+    if (c.length == 0 || code_point(text.substr(i, c.length)) < 0) return {};
+    return text.substr(i, c.length);
+}
+
+void append_escaped(std::string& out, const char* format, std::uint32_t value) {
+    char escaped[12];
+    std::snprintf(escaped, sizeof escaped, format, value);
+    out += escaped;
+}
+
+}  // namespace
+
+std::string utf8_to_cp1251_shown(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::string_view c = utf8_char_at(text, i);
+        if (c.empty()) {
+            append_escaped(out, "\\x%02X", static_cast<std::uint8_t>(text[i]));
+            ++i;
+            continue;
+        }
+        std::uint8_t byte = 0;
+        if (utf8_key_to_1251(read_utf8(text, i).key, byte)) {
+            out += static_cast<char>(byte);
+        } else {
+            out += kUnrepresentable;
+            out += c;
+        }
+        i += c.size();
+    }
+    return out;
+}
+
+std::string cp1251_to_terminal(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<std::uint8_t>(text[i]);
+        if (b == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            out += '\n';
+            ++i;
+        } else if (b < 0x20 || b == 0x7F) {
+            append_escaped(out, "\\x%02X", b);
+        } else if (b != static_cast<std::uint8_t>(kUnrepresentable)) {
+            append_key(out, KEY_OF_1251[b]);
+        } else if (const std::string_view c = utf8_char_at(text, i + 1); c.size() > 1) {
+            // Only characters beyond ASCII lack a Windows-1251 form.
+            const std::int32_t cp = code_point(c);
+            if (cp < 0xA0) {
+                append_escaped(out, "\\u%04X", static_cast<std::uint32_t>(cp));
+            } else {
+                out += c;
+            }
+            i += c.size();
+        } else {
+            out += "\xEF\xBF\xBD";  // U+FFFD REPLACEMENT CHARACTER
+        }
+    }
+    return out;
 }
 
 }  // namespace tomeo

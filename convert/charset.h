@@ -151,6 +151,18 @@ std::string utf8_to_cp1251_lossy(std::string_view text);
 
 bool is_valid_utf8(std::string_view text);
 
+// A name from the disk in Windows-1251 that keeps what has no Windows-1251 form, for
+// the report: such a character becomes kUnrepresentable followed by its UTF-8 bytes
+// (which cp1251_to_terminal shows as they are), a byte that is not UTF-8 the text
+// "\xNN". Only for showing: such a text names no file.
+std::string utf8_to_cp1251_shown(std::string_view text);
+
+// Windows-1251 text (a report) as UTF-8 for a terminal: CR LF becomes a line feed,
+// every other control character is shown escaped ("\x1B"), never raw; the characters
+// kept by utf8_to_cp1251_shown come out as they were (a control character among them
+// as "\u0085"), a bare kUnrepresentable as U+FFFD.
+std::string cp1251_to_terminal(std::string_view text);
+
 // --- Texts written in the sources as UTF-8, used as Windows-1251 ----------------
 
 // A Windows-1251 text converted from a UTF-8 string literal at compile time, so that

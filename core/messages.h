@@ -22,6 +22,12 @@ inline constexpr auto kReasonNot1251 =
     cp1251(" Файл содержит символы, которые не могут быть представлены в кодировке WIN1251.");
 inline constexpr auto kReasonUnknownTag = cp1251(" Неизвестный тег.");
 inline constexpr auto kReasonBrokenStructure = cp1251(" Нарушена структура файла.");
+// Why a target directory was refused: it could lead anywhere.
+inline constexpr auto kReasonParentFolder = cp1251(" Путь к каталогу содержит \"..\".");
+
+// A file an argument matched whose name has no Windows-1251 form (shown as on disk).
+inline constexpr auto kNameNot1251 =
+    cp1251("%1\" не обработан. Имя файла нельзя записать в кодировке WIN1251.");
 
 // Labels of the information text shown for the selected book.
 inline constexpr auto kInfoAuthor = cp1251("Автор: ");
@@ -31,6 +37,9 @@ inline constexpr auto kInfoSeries = cp1251("Серия: ");
 
 // The program as a whole.
 inline constexpr auto kInvalidCommandLine = cp1251("Недопустимые параметры командной строки.");
+inline constexpr auto kNoWorkingDirectory = cp1251(
+    "Рабочий каталог удален или его имя нельзя записать в кодировке WIN1251; укажите файлы "
+    "полным путем.");
 inline constexpr auto kNoWindowInThisBuild = cp1251(
     "Окно в этой сборке Tomeo недоступно; операции над книгами задаются ключами командной "
     "строки (tomeo -r ФАЙЛ ...).");
@@ -65,8 +74,9 @@ inline constexpr auto kUsage = cp1251(
     "\n"
     "ФАЙЛ — книга .txt, .fb2 или .rtf, отдельно или в zip-архиве. В последней\n"
     "части имени можно указать * и ?; шаблон берут в кавычки, чтобы его не\n"
-    "раскрыла оболочка: tomeo -r '*.fb2'. После «--» каждый аргумент — файл,\n"
-    "даже если он начинается с «-».\n"
+    "раскрыла оболочка: tomeo -r '*.fb2'. Каталог означает все книги в нём\n"
+    "(без подкаталогов). После «--» каждый аргумент — файл, даже если он\n"
+    "начинается с «-».\n"
     "\n"
     "Скрипты rename.sc, move.sc, txthdr.sc и настройки settings.ini хранятся\n"
     "в $XDG_CONFIG_HOME/tomeo/, по умолчанию в ~/.config/tomeo/.\n"

@@ -22,6 +22,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The UTF-8 form of any Windows-1251 text is valid UTF-8.
     if (!tomeo::is_valid_utf8(tomeo::cp1251_to_utf8(lossy))) __builtin_trap();
 
+    // What reaches the terminal is UTF-8 without a control character but the line feed,
+    // whether the text is a report or a name from the disk kept for showing.
+    for (const std::string& text : {input, tomeo::utf8_to_cp1251_shown(input)}) {
+        const std::string shown = tomeo::cp1251_to_terminal(text);
+        if (!tomeo::is_valid_utf8(shown)) __builtin_trap();
+        for (const char c : shown) {
+            const auto b = static_cast<unsigned char>(c);
+            if ((b < 0x20 && b != '\n') || b == 0x7F) __builtin_trap();
+        }
+    }
+
     std::string oem = input;
     tomeo::oem_to_ansi(oem.data(), oem.size());
     tomeo::ansi_to_oem(oem.data(), oem.size());

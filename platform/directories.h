@@ -39,6 +39,8 @@ struct DirectoryEntry {
     // Filled by ReadDetails: the size in bytes and the last-write time as local time.
     std::int64_t size = 0;
     FILETIME time = 0;
+    // Filled by ReadDirectoryEntry only.
+    FileIdentity identity;
 };
 
 // A search of one directory. Every entry is given, hidden ones included, except "." and
@@ -62,10 +64,15 @@ public:
     bool Next(const char* pattern, DirectoryEntry& entry);
     // Size and time of the entry Next gave last. False when it vanished meanwhile.
     bool ReadDetails(DirectoryEntry& entry);
+    // From now on, the names Next passes over for having no Windows-1251 form are kept
+    // in names (as on disk, UTF-8) when they are regular files whose name, every
+    // character without a form taken as kUnrepresentable, matches the pattern.
+    void KeepUnrepresentable(std::vector<std::string>* names) { unrepresentable_ = names; }
 
 private:
     void Close();
     bool StatEntry(const char* os_name);
+    void KeepIfMatching(const dirent* d, const char* pattern);
     void RemoveIfStale(const char* os_name, long process);
 
     DIR* dir_ = nullptr;
@@ -74,7 +81,17 @@ private:
     std::string name_1251_;  // scratch for the conversion
     struct stat last_stat_ {};
     bool have_stat_ = false;  // last_stat_ describes the last entry
+    std::vector<std::string>* unrepresentable_ = nullptr;
 };
+
+// The entry `name` of a directory (a path ending with the separator) looked up
+// directly, as DirectorySearch would give it with its details, and its identity. False
+// when there is none or it is neither a directory nor a regular file.
+bool ReadDirectoryEntry(const char* directory, const char* name, DirectoryEntry& entry);
+
+// What a path as given on the command line (UTF-8, relative to the working directory)
+// names: false when nothing; is_directory tells a directory (a link to one counts).
+bool DiskPathExists(const std::string& disk_path, bool& is_directory);
 
 // The mount points of a mounts table (the text of /proc/self/mounts) that stand for
 // volumes a user keeps books on: those at or below /media, /mnt and /run/media, in the

@@ -147,7 +147,10 @@ bool DirectorySearch::Next(const char* pattern, DirectoryEntry& entry) {
             RemoveIfStale(d->d_name, process);
             continue;
         }
-        if (!PathFromDisk(d->d_name, name_1251_)) continue;  // no Windows-1251 form
+        if (!PathFromDisk(d->d_name, name_1251_)) {  // no Windows-1251 form
+            if (unrepresentable_ != nullptr) KeepIfMatching(d, pattern);
+            continue;
+        }
         if (!MatchesPattern(name_1251_.c_str(), pattern)) continue;
 
         have_stat_ = false;
@@ -170,11 +173,42 @@ bool DirectorySearch::Next(const char* pattern, DirectoryEntry& entry) {
     return false;
 }
 
+void DirectorySearch::KeepIfMatching(const dirent* d, const char* pattern) {
+    if (!MatchesPattern(utf8_to_cp1251_lossy(d->d_name).c_str(), pattern)) return;
+    if (d->d_type != DT_REG) {
+        if (d->d_type != DT_LNK && d->d_type != DT_UNKNOWN) return;
+        struct stat st {};
+        if (sys_fstatat(dirfd(dir_), d->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode)) return;
+    }
+    unrepresentable_->emplace_back(d->d_name);
+}
+
 bool DirectorySearch::ReadDetails(DirectoryEntry& entry) {
     if (dir_ == nullptr) return false;
     if (!have_stat_ && !StatEntry(os_name_.c_str())) return false;
     entry.size = last_stat_.st_size;
     entry.time = LocalFileTimeFromUtc(last_stat_.st_mtim);
+    return true;
+}
+
+bool ReadDirectoryEntry(const char* directory, const char* name, DirectoryEntry& entry) {
+    std::string path = directory;
+    path += name;
+    struct stat st {};
+    if (sys_stat(ToDisk(path.c_str()).c_str(), &st) != 0) return false;
+    if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) return false;
+    entry.name.assign(name);
+    entry.is_directory = S_ISDIR(st.st_mode);
+    entry.size = st.st_size;
+    entry.time = LocalFileTimeFromUtc(st.st_mtim);
+    entry.identity = IdentityOf(st);
+    return true;
+}
+
+bool DiskPathExists(const std::string& disk_path, bool& is_directory) {
+    struct stat st {};
+    if (disk_path.empty() || sys_stat(disk_path.c_str(), &st) != 0) return false;
+    is_directory = S_ISDIR(st.st_mode);
     return true;
 }
 

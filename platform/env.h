@@ -18,7 +18,8 @@ WSTR HomeDirectory();
 // variable holds an absolute path, else ~/.config/tomeo/. Not created here.
 WSTR ConfigDirectory();
 
-// Writes a Windows-1251 text to standard error as UTF-8, CR LF becoming a line feed.
+// Writes a Windows-1251 text to standard error as UTF-8 (cp1251_to_terminal: CR LF
+// becomes a line feed, other control characters are shown escaped).
 void WriteStandardError(const char* text);
 
 // Writes a Windows-1251 text to standard output as UTF-8, CR LF becoming a line feed.

@@ -80,13 +80,7 @@ WSTR ConfigDirectory() {
 }
 
 void WriteStandardError(const char* text) {
-    std::string utf8 = cp1251_to_utf8(text);
-    std::string out;
-    out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        if (utf8[i] == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') continue;
-        out += utf8[i];
-    }
+    std::string out = cp1251_to_terminal(text);
     if (out.empty() || out.back() != '\n') out += '\n';
     for (std::size_t done = 0; done < out.size();) {
         const ssize_t n = write(STDERR_FILENO, out.data() + done, out.size() - done);

@@ -47,6 +47,15 @@ void append_field(WSTR& text, const char* field) {
     text.append(kFieldEnd);
 }
 
+// A name or folder taken from book data never holds control characters: a tab, a line
+// break or an escape sequence in a title would make a name no one can type and a
+// report that plays tricks on the terminal. They become "_", as forbidden characters do.
+void replace_control_characters(TextBuffer& text) {
+    for (char* p = text.data(); *p != '\0'; ++p) {
+        if (static_cast<unsigned char>(*p) < 0x20) *p = '_';
+    }
+}
+
 }  // namespace
 
 WSTR ScriptFilePath(const char* file_name) {
@@ -171,6 +180,7 @@ void ComputeFileName(SCRIPT& rename, const TBOOKDESC& desc, const BookFileNames&
     rename.define_string("$filename", "");
     rename.Run();
     new_name.assign(rename.get_string("$filename"));
+    replace_control_characters(new_name);
 }
 
 void ComputeDirectory(SCRIPT& move, const TBOOKDESC& desc, const BookFileNames& names,
@@ -179,6 +189,7 @@ void ComputeDirectory(SCRIPT& move, const TBOOKDESC& desc, const BookFileNames& 
     move.define_string("$dir", "");
     move.Run();
     target_dir.assign(move.get_string("$dir"));
+    replace_control_characters(target_dir);
 }
 
 // --- The text header ----------------------------------------------------------------

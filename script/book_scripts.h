@@ -83,10 +83,12 @@ void SaveModifiedScripts(const BookScripts& scripts);
 void BindBookVariables(SCRIPT& script, const TBOOKDESC& desc, const BookFileNames& names);
 
 // Runs rename.sc and gives $filename (a name without extension, maybe empty) in
-// new_name. Raises SCRIPTError when the script fails.
+// new_name, every control character (below 0x20) replaced by "_". Raises SCRIPTError
+// when the script fails.
 void ComputeFileName(SCRIPT& rename, const TBOOKDESC& desc, const BookFileNames& names,
                      HSTR& new_name);
-// Runs move.sc and gives $dir (maybe empty) in target_dir. Raises SCRIPTError.
+// Runs move.sc and gives $dir (maybe empty) in target_dir, control characters replaced
+// as in ComputeFileName. Raises SCRIPTError.
 void ComputeDirectory(SCRIPT& move, const TBOOKDESC& desc, const BookFileNames& names,
                       WSTR& target_dir);
 

@@ -35,6 +35,15 @@ TEST(ComparePaths, EqualPrefixOrDifferentIgnoringCase) {
     }
 }
 
+TEST(HasParentComponent, OnlyAWholeComponent) {
+    for (const char* path : {"..", "../x", "~/books/../../x", "/a/..", "/a/../", "a//../b"}) {
+        EXPECT_TRUE(HasParentComponent(path)) << path;
+    }
+    for (const char* path : {"", ".", "/a/b/", "~/books/..x", "a../b", "/a/.../", "/a/./b"}) {
+        EXPECT_FALSE(HasParentComponent(path)) << path;
+    }
+}
+
 TEST(DirectoryExists, TestsDirectoriesOnly) {
     test::TempDir dir;
     test::MakeTree(dir.path(), {"file.txt", "Книги/"});

@@ -114,6 +114,42 @@ TEST(EdgeConversions, RoundTripAndLossyForm) {
     EXPECT_FALSE(is_valid_utf8("\xE4\xB8"));
 }
 
+TEST(EdgeConversions, NamesWithoutAWindows1251FormAreShownAsOnDisk) {
+    struct Case {
+        const char* disk;      // UTF-8, or not
+        const char* terminal;  // what the report shows of it
+    };
+    const Case cases[] = {
+        {"B\xC3\xBC"
+         "cher.fb2",
+         "B\xC3\xBC"
+         "cher.fb2"},  // Bücher
+        {"\xE4\xB8\x80 \xD0\x9A.txt",
+         "\xE4\xB8\x80 \xD0\x9A.txt"},            // a Chinese and a Russian letter
+        {"latin1 \xE9.fb2", "latin1 \\xE9.fb2"},  // not UTF-8
+        {"c1 \xC2\x9B"
+         "31m",
+         "c1 \\u009B31m"},  // a control character
+        {"esc \x1B[31m", "esc \\x1B[31m"},
+    };
+    for (const Case& c : cases) {
+        const std::string shown = utf8_to_cp1251_shown(c.disk);
+        EXPECT_EQ(cp1251_to_terminal(shown), c.terminal) << c.disk;
+    }
+}
+
+TEST(EdgeConversions, TheTerminalGetsNoControlCharacterButLineBreaks) {
+    EXPECT_EQ(cp1251_to_terminal("a\r\n\r\nb"), "a\n\nb");
+    EXPECT_EQ(cp1251_to_terminal("t\tn\nr\rd\x7F"), "t\\x09n\\x0Ar\\x0Dd\\x7F");
+    EXPECT_EQ(cp1251_to_terminal("\xCA\xED\xE8\xE3\xE0"),
+              "\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0");
+    // A bare kUnrepresentable (a lossy argument) and one before no whole character.
+    EXPECT_EQ(cp1251_to_terminal("a\x98"), "a\xEF\xBF\xBD");
+    EXPECT_EQ(cp1251_to_terminal("a\x98z"), "a\xEF\xBF\xBDz");
+    EXPECT_EQ(cp1251_to_terminal("a\x98\xC0\x80"), "a\xEF\xBF\xBD\xD0\x90\xD0\x82")
+        << "an overlong form is no character";
+}
+
 TEST(CodePage866, LettersAndAsciiMapOneToOne) {
     for (int b = 0; b < 256; ++b) {
         const std::string reference = IconvToUtf8("CP866", static_cast<unsigned char>(b));

@@ -256,6 +256,15 @@ TEST(BookVariables, ResultsAndErrorsOfTheTwoScripts) {
 
     SCRIPT rename;
     HSTR name;
+    // Control characters of the book become "_" in both results.
+    TBOOKDESC odd;
+    odd.title.assign("a\tb\x1B[31mc\r\nd\x7F");
+    ComputeDirectory(move, odd, names, dir);
+    EXPECT_STREQ(dir.c_str(), "/to/a_b_[31mc__d\x7F");
+    rename.set_text("$filename = $title");
+    ComputeFileName(rename, odd, names, name);
+    EXPECT_STREQ(name.c_str(), "a_b_[31mc__d\x7F");
+
     rename.set_text("$filename = 1");  // defined as a string
     EXPECT_THROW(ComputeFileName(rename, desc, names, name), SCRIPTError);
     EXPECT_EQ(rename.error_code(), kScriptTypeMismatch);
