@@ -69,6 +69,8 @@ public:
                                    std::int32_t annt_pos, std::string& out);
 
     const OwningList<TNOTE>& notes() const { return notes_; }
+    // The name of the last tag read: after CONV_UNKNOWN_TAG, the unknown one.
+    const char* last_tag() const { return tag_.tag_name.c_str(); }
 
 private:
     enum class Mode { kBody, kAnnotation };

@@ -5,6 +5,7 @@
 // any of them fail.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,7 +24,8 @@ inline constexpr std::uint32_t kAttributeArchive = 0x20;
 inline constexpr std::int64_t kMaxFileSize = 0x7FFFFFFF;
 
 // A Windows-1251 path as the UTF-8 name on disk. False when the path holds the byte 0x98,
-// which stands for a character that had no Windows-1251 form and so names no real file.
+// which stands for a character that had no Windows-1251 form and so names no real file
+// (errno EILSEQ).
 bool PathToDisk(const char* path, std::string& disk_path);
 // A UTF-8 name from the disk in Windows-1251. False when it is not valid UTF-8 or holds
 // a character without a Windows-1251 form.
@@ -34,6 +36,20 @@ enum class CreateMode {
     New,      // fails when the name exists (O_EXCL)
     Replace,  // an existing file is emptied and reused
 };
+
+// What tells whether a file changed: which file it is, its size and its modification
+// time to the finest step the file system keeps.
+struct ContentStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t mtime_seconds = 0;
+    std::int64_t mtime_nanoseconds = 0;
+    bool operator==(const ContentStamp&) const = default;
+};
+
+// MoveFile fails with this error number when the source changed while it was copied.
+inline constexpr int kErrorFileChanged = ESTALE;
 
 // A move-only owned file handle. The destructor closes it and never throws; call
 // close() to learn whether the system reported a failure.
@@ -61,6 +77,7 @@ public:
     // Writes all count bytes at offset: count, or -1.
     std::int64_t write_at(const void* buffer, std::int64_t count, std::int64_t offset);
     bool size(std::int64_t& size);
+    bool stamp(ContentStamp& stamp);
     // Makes the data and the file's metadata durable (fsync).
     bool flush();
     bool last_write_time(FILETIME& local_time);
@@ -83,6 +100,9 @@ struct FileStatus {
 
 // Status of the file or directory a path names (a symbolic link is followed).
 bool GetFileStatus(const char* path, FileStatus& status);
+// The stamp of the file a path names (a symbolic link is followed).
+bool GetContentStamp(const char* path, ContentStamp& stamp);
+
 // True when both paths name one existing file (links followed): the same name in
 // another letter case on a case-insensitive file system, a hard or symbolic link.
 bool IsSameFile(const char* a, const char* b);
@@ -97,7 +117,8 @@ bool ReadWholeFile(const char* path, std::int64_t limit, std::string& bytes);
 // A change of letter case alone works on a case-insensitive file system (FAT of an
 // e-reader). Across file systems the file is copied to a newly created target, flushed
 // with its modification time kept, and only then is the source deleted; on any failure
-// the partial target is deleted and the source stays. Identical paths succeed at once.
+// the partial target is deleted and the source stays. A source whose size or time
+// changed during the copy stays too (errno kErrorFileChanged). Identical paths succeed at once.
 bool MoveFile(const char* from, const char* to);
 
 // Renames a file over an existing one in one atomic step: at every moment either the

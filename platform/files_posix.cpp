@@ -32,6 +32,16 @@ std::string directory_of(const std::string& disk_path) {
     return slash == std::string::npos ? std::string() : disk_path.substr(0, slash + 1);
 }
 
+ContentStamp stamp_of(const struct stat& st) {
+    ContentStamp stamp;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = st.st_size;
+    stamp.mtime_seconds = st.st_mtim.tv_sec;
+    stamp.mtime_nanoseconds = st.st_mtim.tv_nsec;
+    return stamp;
+}
+
 bool flush_disk_directory(const std::string& directory) {
     const int fd = sys_open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd < 0) return false;
@@ -157,6 +167,12 @@ bool copy_then_delete(const std::string& src, const std::string& dst) {
     bool ok = copy_data(in.get(), out.get()) && sys_fchmod(out.get(), st.st_mode & 0777) == 0 &&
               sys_futimens(out.get(), times) == 0 && sys_fsync(out.get()) == 0;
     int error = ok ? 0 : errno;
+    // Another program wrote to the source meanwhile: the copy may miss what it wrote.
+    struct stat now {};
+    if (ok && (sys_fstat(in.get(), &now) != 0 || !(stamp_of(now) == stamp_of(st)))) {
+        ok = false;
+        error = kErrorFileChanged;
+    }
     if (!out.close() && ok) {
         ok = false;
         error = errno;
@@ -179,7 +195,10 @@ bool copy_then_delete(const std::string& src, const std::string& dst) {
 }  // namespace
 
 bool PathToDisk(const char* path, std::string& disk_path) {
-    if (std::strchr(path, kUnrepresentable) != nullptr) return false;
+    if (std::strchr(path, kUnrepresentable) != nullptr) {
+        errno = EILSEQ;
+        return false;
+    }
     disk_path = cp1251_to_utf8(path);
     return true;
 }
@@ -277,6 +296,13 @@ bool File::size(std::int64_t& size) {
     return true;
 }
 
+bool File::stamp(ContentStamp& stamp) {
+    struct stat st {};
+    if (fd_ < 0 || sys_fstat(fd_, &st) != 0) return false;
+    stamp = stamp_of(st);
+    return true;
+}
+
 bool File::flush() {
     return fd_ >= 0 && sys_fsync(fd_) == 0;
 }
@@ -310,6 +336,14 @@ bool GetFileStatus(const char* path, FileStatus& status) {
     status.size = st.st_size;
     status.last_write_time = LocalFileTimeFromUtc(st.st_mtim);
     status.attributes = attributes_of(st);
+    return true;
+}
+
+bool GetContentStamp(const char* path, ContentStamp& stamp) {
+    std::string disk;
+    struct stat st {};
+    if (!PathToDisk(path, disk) || sys_stat(disk.c_str(), &st) != 0) return false;
+    stamp = stamp_of(st);
     return true;
 }
 

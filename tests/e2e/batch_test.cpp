@@ -80,8 +80,10 @@ TEST(BatchEndToEnd, FailuresOfSeveralBooksAreParagraphsInTheOrderOfTheList) {
     const TomeoRun run = RunTomeo({"*.fb2", "-rz"}, work.path());
     EXPECT_EQ(run.exit_code, 1);
     EXPECT_EQ(run.err,
-              "a.fb2 не переименован.\n\na.fb2 не заархивирован.\n\n"
-              "\"c d.fb2\" не переименован.\n\n\"c d.fb2\" не заархивирован.\n");
+              "a.fb2 не переименован. Не удалось прочитать описание книги.\n\n"
+              "a.fb2 не заархивирован. Не удалось прочитать описание книги.\n\n"
+              "\"c d.fb2\" не переименован. Не удалось прочитать описание книги.\n\n"
+              "\"c d.fb2\" не заархивирован. Не удалось прочитать описание книги.\n");
     EXPECT_EQ(FilesBelow(work.path()), (Names{"a.fb2", "c d.fb2", kNamed + ".zip"}));
 }
 
@@ -199,7 +201,7 @@ TEST(BatchEndToEnd, ConvertingAZippedBookIntoItsOwnArchiveNameFails) {
     WriteFile(work / "book.zip", archive);
     const TomeoRun run = RunTomeo({"-t", "book.zip"}, work.path());
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_EQ(run.err, "book.fb2 не переконвертирован.\n");
+    EXPECT_EQ(run.err, "book.fb2 не переконвертирован. Имя текстового файла занято другим файлом.\n");
     EXPECT_EQ(ReadFile(work / "book.zip"), archive);
 }
 
