@@ -272,9 +272,8 @@ bool Pipeline::Read(Call& c) {
                                                         : FailReason::SourceUnreadable);
     }
     // What is read is what the file held when it was opened; it may go only unchanged.
-    if (!c.source->handle.stamp(c.source_stamp) || c.source_stamp.size != c.source->size) {
-        return Refuse(FailReason::SourceChanged);
-    }
+    if (!c.source->handle.stamp(c.source_stamp)) return Refuse(FailReason::SourceUnreadable);
+    if (c.source_stamp.size != c.source->size) return Refuse(FailReason::SourceChanged);
     c.book_source.emplace(*c.source);
     book_.start(*c.book_source);
 
@@ -679,8 +678,9 @@ bool Pipeline::ReplaceSource(Call& c) {
 // A source is deleted or replaced only while it is the file that was read: a book that
 // another program appended to or rewrote meanwhile stays, and the new file goes.
 bool Pipeline::SourceMayGo(const Call& c) {
-    return SourceUnchanged(c.source_path.c_str(), c.source_stamp) ||
-           Refuse(FailReason::SourceChanged);
+    platform::ContentStamp now;
+    if (!platform::GetContentStamp(c.source_path.c_str(), now)) return FailedCall();
+    return now == c.source_stamp || Refuse(FailReason::SourceChanged);
 }
 
 bool Pipeline::PlainMove(Call& c) {

@@ -30,11 +30,6 @@ FailReason TextMayBeReplaced(const char* path, const char* text_name, bool packe
     return FailReason::None;
 }
 
-bool SourceUnchanged(const char* path, const platform::ContentStamp& read) {
-    platform::ContentStamp now;
-    return platform::GetContentStamp(path, now) && now == read;
-}
-
 FailReason ReasonOfError(int error_number) {
     switch (error_number) {
         case EEXIST:

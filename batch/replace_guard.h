@@ -1,13 +1,10 @@
-// What the pipeline may replace, and when a source may go: the text file takes the name
-// of an older text only, never of another book or of anything else; a source is deleted
-// or replaced only while it is the file that was read. Also the reasons of failures
-// that come from the system.
+// What the text file may replace: the name of an older text only, never of another book
+// or of anything else. Also the reasons of failures that come from the system.
 #pragma once
 
 #include "batch/operations.h"
 #include "book/xml_tag.h"
 #include "core/wstr.h"
-#include "platform/files.h"
 
 namespace tomeo {
 
@@ -17,9 +14,6 @@ namespace tomeo {
 // TextNameTaken when not (a directory, a link, a device, an archive of another book, an
 // archive that cannot be read, a name that cannot be examined).
 FailReason TextMayBeReplaced(const char* path, const char* text_name, bool packed);
-
-// Whether the file at path is still the one read, as stamped when it was opened.
-bool SourceUnchanged(const char* path, const platform::ContentStamp& read);
 
 // The reason of a failed creation, write, rename, move or deletion, from its errno.
 FailReason ReasonOfError(int error_number);
