@@ -67,6 +67,7 @@ void RunBatchArgument(const char* argument, std::uint32_t operations, Pipeline& 
             if (operations & m.operation) missing.flags |= m.result;
         }
         missing.name = globals.current.name.c_str();
+        missing.reason = FailReason::NotFound;
         run.report.ReportResults(missing);
     }
     // Directories are skipped there: a batch never descends into them.

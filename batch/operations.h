@@ -41,6 +41,7 @@ inline constexpr std::uint32_t RES_ZIP = 0x8000;
 // each failure message of the file. None when the flags say it all or nothing is known.
 enum class FailReason : std::uint8_t {
     None,
+    NotFound,          // a file argument named no file
     SourceUnreadable,  // the book could not be opened or read
     NoAccess,          // the system refused access
     NoSpace,           // the disk is full

@@ -12,6 +12,7 @@ constexpr struct {
     FailReason reason;
     const char* text;
 } kReasonTexts[] = {
+    {FailReason::NotFound, msg::kReasonNotFound},
     {FailReason::SourceUnreadable, msg::kReasonSourceUnreadable},
     {FailReason::NoAccess, msg::kReasonNoAccess},
     {FailReason::NoSpace, msg::kReasonNoSpace},

@@ -28,6 +28,7 @@ inline constexpr auto kReasonTagName = cp1251(" Тег: <%1>.");
 // Reasons of failures that the result flags do not tell (FailReason in
 // batch/operations.h), appended to every failure message of the file. In
 // kReasonUnknownEncoding %1 stands for the encoding's name.
+inline constexpr auto kReasonNotFound = cp1251(" Файл не найден.");
 inline constexpr auto kReasonSourceUnreadable = cp1251(" Файл не удалось прочитать.");
 inline constexpr auto kReasonNoAccess = cp1251(" Нет доступа.");
 inline constexpr auto kReasonNoSpace = cp1251(" Недостаточно места на диске.");

@@ -53,7 +53,7 @@ TEST(BatchEndToEnd, AMissingNameIsReportedOncePerOperationAPatternNever) {
     TempDir work;
     TomeoRun run = RunTomeo({"-r", "missing.fb2"}, work.path());
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_EQ(run.err, "missing.fb2 не переименован.\n");
+    EXPECT_EQ(run.err, "missing.fb2 не переименован. Файл не найден.\n");
 
     run = RunTomeo({"-r", "*.nothing"}, work.path());
     EXPECT_EQ(run.exit_code, 0);
@@ -64,11 +64,11 @@ TEST(BatchEndToEnd, AMissingNameIsReportedOncePerOperationAPatternNever) {
     run = RunTomeo({"-dzmtur", work.path() + "my book.fb2"}, work.path());
     EXPECT_EQ(run.exit_code, 1);
     EXPECT_EQ(run.err,
-              "\"my book.fb2\" не переименован.\n\n"
-              "\"my book.fb2\" не перемещен.\n\n"
-              "\"my book.fb2\" не перекодирован.\n\n"
-              "\"my book.fb2\" не переконвертирован.\n\n"
-              "\"my book.fb2\" не заархивирован.\n");
+              "\"my book.fb2\" не переименован. Файл не найден.\n\n"
+              "\"my book.fb2\" не перемещен. Файл не найден.\n\n"
+              "\"my book.fb2\" не перекодирован. Файл не найден.\n\n"
+              "\"my book.fb2\" не переконвертирован. Файл не найден.\n\n"
+              "\"my book.fb2\" не заархивирован. Файл не найден.\n");
 }
 
 TEST(BatchEndToEnd, FailuresOfSeveralBooksAreParagraphsInTheOrderOfTheList) {
