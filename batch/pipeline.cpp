@@ -175,7 +175,8 @@ bool Pipeline::Prepare(Call& c) {
 
     // Operations that do not apply to this file have nothing to do.
     if (current_.kind != KIND_TXT) c.drop(OP_DOS);
-    if (current_.kind != KIND_FB2) c.drop(OP_UTF8 | OP_TOTEXT);
+    if (current_.kind != KIND_FB2) c.drop(OP_TOTEXT);
+    if (current_.kind != KIND_FB2 && current_.kind != KIND_TXT) c.drop(OP_UTF8);
     if (c.zipped) c.drop(OP_ZIP);
 
     // What the others need.
@@ -338,7 +339,7 @@ bool Pipeline::Read(Call& c) {
         if (reader_.codepage_state == CP_UTF8) {
             c.write_new = c.read_all = true;
             c.raw_copy = c.plain_move = false;
-            recoder_.recode_utf8_begin(job_);
+            recoder_.recode_utf8_begin(job_, current_.kind == KIND_TXT);
         } else {
             c.drop(OP_UTF8);  // nothing to recode
         }

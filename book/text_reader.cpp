@@ -17,13 +17,18 @@ bool is_word_separator(char c) {
     return c == ' ' || c == '.' || c == ',' || c == '!' || c == '?';
 }
 
-// The next non-empty line, without its leading and trailing spaces. False when there is
-// none, a NUL byte comes first, or the line is too long to be an author or a title.
-bool next_header_line(LineCursor& cursor, WSTR& line) {
+// The next non-empty line in Windows-1251, without its leading and trailing spaces.
+// False when there is none, a NUL byte comes first, the line is too long to be an author
+// or a title (counted in characters, so after a UTF-8 line is converted), or a UTF-8
+// line is not well-formed or holds a character without a Windows-1251 form.
+bool next_header_line(LineCursor& cursor, std::uint8_t codepage_state, WSTR& line) {
     for (;;) {
         if (next_line(cursor, line) != LINE_OK) return false;
         line.trim();
-        if (!line.is_empty()) return line.length() <= kMaxHeaderLine;
+        if (line.is_empty()) continue;
+        if (codepage_state == CP_866) oem_to_ansi(line.data());
+        if (codepage_state == CP_UTF8 && !utf8_to_1251(line.data())) return false;
+        return line.length() <= kMaxHeaderLine;
     }
 }
 
@@ -61,9 +66,12 @@ bool NameLists::list_contains(const WBUF& list, const char* word) {
     return false;
 }
 
-LineCursor head_lines(const BookBuffer& book) {
+LineCursor head_lines(const BookBuffer& book, std::uint8_t codepage_state) {
     const std::int32_t size = std::min(book.fill(), kTextHeadBytes);
-    return {{book.bytes(), size}, book.book_at_eof() && book.fill() <= kTextHeadBytes, 0};
+    const bool bom = codepage_state == CP_UTF8 && starts_with_utf8_bom(book.bytes(), size);
+    return {{book.bytes(), size},
+            book.book_at_eof() && book.fill() <= kTextHeadBytes,
+            bom ? kUtf8BomLength : 0};
 }
 
 int next_line(LineCursor& cursor, WSTR& line) {
@@ -107,14 +115,11 @@ std::int32_t count_name_hits(const NameLists& names, const char* line) {
 std::uint32_t read_text_description(BookBuffer& book, const CharReader& reader, NameLists& names,
                                     TBOOKDESC& desc) {
     if (!book.load_up_to(kTextHeadBytes)) return RES_DESCRIPTION;
-    LineCursor cursor = head_lines(book);
+    const std::uint8_t codepage = reader.codepage_state;
+    LineCursor cursor = head_lines(book, codepage);
     WSTR first, second;
-    if (!next_header_line(cursor, first) || !next_header_line(cursor, second)) {
+    if (!next_header_line(cursor, codepage, first) || !next_header_line(cursor, codepage, second)) {
         return RES_DESCRIPTION;
-    }
-    if (reader.codepage_state == CP_866) {
-        oem_to_ansi(first.data());
-        oem_to_ansi(second.data());
     }
     if (!names.ensure_loaded()) return RES_DESCRIPTION;
 

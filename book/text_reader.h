@@ -43,8 +43,9 @@ struct LineCursor {
     std::int32_t pos = 0;
 };
 
-// The first 1024 bytes of the book (fewer when the book is shorter), from line 0.
-LineCursor head_lines(const BookBuffer& book);
+// The first 1024 bytes of the book (fewer when the book is shorter), from line 0; in a
+// UTF-8 book (CP_UTF8) after its byte-order mark, when it has one.
+LineCursor head_lines(const BookBuffer& book, std::uint8_t codepage_state);
 
 inline constexpr int LINE_OK = 0;       // a line was copied out
 inline constexpr int LINE_NUL = 1;      // a NUL byte stands before the next line end
@@ -57,7 +58,8 @@ int next_line(LineCursor& cursor, WSTR& line);
 std::int32_t count_name_hits(const NameLists& names, const char* line);
 
 // Loads the beginning of the book, takes its first two non-empty lines (converted from
-// code page 866 when codepage_state says so), and sets the authors from the line with
+// code page 866 or UTF-8 when codepage_state says so; a UTF-8 line with a character that
+// has no Windows-1251 form is no line the reader can use), and sets the authors from the line with
 // more name hits (the first one on a tie) and the title from the other. The caller has
 // cleared `desc`. Gives 0 or RES_DESCRIPTION.
 std::uint32_t read_text_description(BookBuffer& book, const CharReader& reader, NameLists& names,

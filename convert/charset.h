@@ -112,6 +112,12 @@ constexpr bool is_utf8_continuation(std::uint8_t b) {
     return (b & 0xC0) == 0x80;
 }
 
+// The byte-order mark that some editors put at the start of a UTF-8 text.
+inline constexpr std::int32_t kUtf8BomLength = 3;
+constexpr bool starts_with_utf8_bom(const unsigned char* data, std::int64_t size) {
+    return size >= kUtf8BomLength && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF;
+}
+
 // Converts a NUL-terminated UTF-8 string to Windows-1251 in place. On invalid UTF-8
 // or a character without a Windows-1251 form it gives false and leaves the string
 // exactly as it was. The result is never longer than the input.

@@ -13,7 +13,7 @@ namespace tomeo {
 inline constexpr std::uint8_t CP_UNSET = 0;  // not determined yet
 inline constexpr std::uint8_t CP_866 = 1;    // DOS code page 866 text
 inline constexpr std::uint8_t CP_1251 = 2;   // Windows-1251
-inline constexpr std::uint8_t CP_UTF8 = 3;   // UTF-8 (FB2 only)
+inline constexpr std::uint8_t CP_UTF8 = 3;   // UTF-8 (FB2 and text)
 inline constexpr std::uint8_t CP_1252 = 4;   // Windows-1252 (FB2 only)
 
 // The loaded bytes of a book (or any byte range) that the readers walk.

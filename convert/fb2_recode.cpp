@@ -22,9 +22,11 @@ constexpr std::int32_t kWindows1251Length = sizeof kWindows1251 - 1;
 
 }  // namespace
 
-void Utf8Recoder::recode_utf8_begin(TCONVJOB& job) {
+void Utf8Recoder::recode_utf8_begin(TCONVJOB& job, bool plain_text) {
     in_binary_ = false;
-    declaration_done_ = false;
+    declaration_done_ = plain_text;
+    plain_text_ = plain_text;
+    at_start_ = true;
     job.status = CONV_OK;
 }
 
@@ -33,6 +35,12 @@ void Utf8Recoder::recode_utf8_chunk(TCONVJOB& job) {
     reader.codepage_state = CP_UTF8;
     const ByteView input{job.src, job.src_len};
     job.status = CONV_OK;
+    if (at_start_) {
+        at_start_ = false;
+        if (plain_text_ && job.src_pos == 0 && starts_with_utf8_bom(job.src, job.src_len)) {
+            job.src_pos = kUtf8BomLength;
+        }
+    }
 
     while (job.src_pos < job.src_len && job.dst_len < job.dst_cap) {
         const unsigned char b = job.src[job.src_pos];
@@ -57,7 +65,7 @@ void Utf8Recoder::recode_utf8_chunk(TCONVJOB& job) {
             continue;
         }
         // "<binary " with a space: only the tag itself, not "<binaryx".
-        if (b == '<' && starts_with_ci(job, job.src_pos, "<binary ")) {
+        if (!plain_text_ && b == '<' && starts_with_ci(job, job.src_pos, "<binary ")) {
             in_binary_ = true;
             continue;
         }

@@ -4,6 +4,7 @@
 
 #include "batch/operations.h"
 #include "book/text_reader.h"
+#include "convert/charset.h"
 #include "core/messages.h"
 #include "core/wstr.h"
 
@@ -77,7 +78,7 @@ std::uint32_t InfoText::build_info_rtf(const RtfInfo& rtf) {
 std::uint32_t InfoText::build_info_text(BookBuffer& book, std::uint8_t codepage_state) {
     info_clear();
     if (!book.load_up_to(kTextHeadBytes)) return RES_INFO;
-    LineCursor cursor = head_lines(book);
+    LineCursor cursor = head_lines(book, codepage_state);
     WSTR line;
     std::string rest;  // what is left of the current text line
     bool have_line = false;
@@ -90,6 +91,9 @@ std::uint32_t InfoText::build_info_text(BookBuffer& book, std::uint8_t codepage_
             }
             if (found == LINE_NO_MORE) break;
             if (codepage_state == CP_866) oem_to_ansi(line.data());
+            // Only a quick look: a character without a Windows-1251 form shows as the one
+            // byte without a character rather than hiding the whole text.
+            if (codepage_state == CP_UTF8) line.assign(utf8_to_cp1251_lossy(line.c_str()).c_str());
             line.trim_right();
             // Leading spaces beyond four are removed.
             const char* text = line.c_str();

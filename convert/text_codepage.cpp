@@ -66,7 +66,42 @@ void recode_866_block(const unsigned char* from, unsigned char* to, std::int32_t
     }
 }
 
+// The bytes that may follow a UTF-8 lead byte as its first continuation byte: only
+// the shortest form of each character, no UTF-16 surrogates, nothing above U+10FFFF.
+// Any other continuation byte is 0x80..0xBF.
+bool is_first_continuation(std::uint8_t lead, std::uint8_t b) {
+    switch (lead) {
+        case 0xE0: return b >= 0xA0 && b <= 0xBF;
+        case 0xED: return b >= 0x80 && b <= 0x9F;
+        case 0xF0: return b >= 0x90 && b <= 0xBF;
+        case 0xF4: return b >= 0x80 && b <= 0x8F;
+        default: return is_utf8_continuation(b);
+    }
+}
+
 }  // namespace
+
+bool looks_like_utf8(ByteView bytes) {
+    if (starts_with_utf8_bom(bytes.data, bytes.size)) return true;
+    bool multi_byte = false;
+    for (std::int32_t i = 0; i < bytes.size;) {
+        const std::uint8_t lead = bytes.data[i];
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        // C0, C1 and F5..FF begin no character in their shortest form.
+        const int n = (lead >= 0xC2 && lead <= 0xF4) ? utf8_sequence_length(lead) : 0;
+        if (n == 0) return false;
+        for (int k = 1; k < n && i + k < bytes.size; ++k) {
+            const std::uint8_t b = bytes.data[i + k];
+            if (!(k == 1 ? is_first_continuation(lead, b) : is_utf8_continuation(b))) return false;
+        }
+        multi_byte = true;
+        i += n;
+    }
+    return multi_byte;
+}
 
 std::uint8_t decide_text_codepage(ByteView bytes) {
     PairCount as_1251, as_866;
@@ -86,7 +121,7 @@ std::uint8_t decide_text_codepage(ByteView bytes) {
 std::uint32_t detect_text_codepage(BookBuffer& book, CharReader& reader) {
     if (!book.load_up_to(kDetectionBytes)) return RES_CODEPAGE;
     const ByteView head{book.bytes(), std::min(book.fill(), kDetectionBytes)};
-    reader.codepage_state = decide_text_codepage(head);
+    reader.codepage_state = looks_like_utf8(head) ? CP_UTF8 : decide_text_codepage(head);
     return 0;
 }
 

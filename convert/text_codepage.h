@@ -1,5 +1,6 @@
-// Plain text books in code page 866 or Windows-1251: telling the two apart from the
-// letter pairs of the beginning of the book, and the `d` step that recodes 866 text.
+// Plain text books in UTF-8, code page 866 or Windows-1251: UTF-8 is told by its byte-order
+// mark or by its form, the other two apart from the letter pairs of the beginning of the
+// book; and the `d` step that recodes 866 text.
 #pragma once
 
 #include <array>
@@ -56,12 +57,19 @@ constexpr bool is_likely_pair(int a, int b) {
 // How many bytes of a text book the detection looks at.
 inline constexpr std::int32_t kDetectionBytes = 1024;
 
+// Whether the bytes are a UTF-8 text: they start with the byte-order mark, or they are
+// well-formed UTF-8 holding at least one multi-byte sequence. A sequence cut off by the
+// end of the bytes is well-formed as far as it goes (the bytes examined are usually
+// the first 1024 of a longer book).
+bool looks_like_utf8(ByteView bytes);
+
 // Decides from the letter pairs of the bytes whether they are code page 866 or
 // Windows-1251: CP_866 or CP_1251 (also for text without Cyrillic letters).
 std::uint8_t decide_text_codepage(ByteView bytes);
 
 // Loads the first 1024 bytes of the book (fewer when it is shorter), decides, and sets
-// codepage_state. Gives 0, or RES_CODEPAGE on a read error (codepage_state unchanged).
+// codepage_state: CP_UTF8 when they look like UTF-8, else CP_866 or CP_1251. Gives 0, or
+// RES_CODEPAGE on a read error (codepage_state unchanged).
 std::uint32_t detect_text_codepage(BookBuffer& book, CharReader& reader);
 
 // One `d` step: converts as many bytes from code page 866 to Windows-1251 as both the

@@ -276,6 +276,31 @@ TEST_F(PipelineTest, RecodingStopsAtACharacterItCannotKeep) {
     }
 }
 
+// A UTF-8 text is never touched by d; u recodes it (its byte-order mark dropped) or
+// refuses it with the reason, as for FB2 books, also from the window's button.
+TEST_F(PipelineTest, Utf8TextIsRecodedByUAndNeverByD) {
+    const std::string utf8 = "\xEF\xBB\xBFЛев Толстой\r\nВойна и мир\r\n— «Ну что, князь?»\r\n";
+    Put("book.txt", utf8);
+    const ino_t inode = Inode(Path("book.txt"));
+    EXPECT_EQ(Process("book.txt", OP_DOS), 0u);
+    EXPECT_EQ(pipeline->codepage_state(), CP_UTF8);
+    EXPECT_EQ(Inode(Path("book.txt")), inode);
+    EXPECT_EQ(Get("book.txt"), utf8);
+    Report report;
+    EXPECT_TRUE(pipeline->RecodeUtf8(report));
+    EXPECT_EQ(Get("book.txt"), W("Лев Толстой\r\nВойна и мир\r\n— «Ну что, князь?»\r\n"));
+    EXPECT_EQ(pipeline->codepage_state(), CP_1251);
+
+    const std::string snowman = "Снеговик ☃ стоит.\n" + std::string(2000, '.') + "\n";
+    Put("book.txt", snowman);
+    EXPECT_EQ(Process("book.txt", OP_UTF8 | OP_DOS), RES_UTF8_NOT1251);
+    EXPECT_EQ(Files(), Names{"book.txt"});
+    EXPECT_EQ(Get("book.txt"), snowman);
+    EXPECT_FALSE(pipeline->RecodeUtf8(report));
+    EXPECT_EQ(report.text(), W("book.txt не перекодирован. Файл содержит символы, которые не могут "
+                               "быть представлены в кодировке WIN1251."));
+}
+
 TEST_F(PipelineTest, RecodingDosTextAndLeavingWindowsTextAlone) {
     const std::string text =
         W("Мороз и солнце, день чудесный. Еще ты дремлешь, друг прелестный. Пора, красавица, "

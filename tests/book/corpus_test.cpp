@@ -216,9 +216,9 @@ TEST(CorpusRtf, EveryBookGivesItsOutcome) {
     EXPECT_TRUE(vanka.title.starts_with("\\u")) << vanka.title;
 }
 
-// The forty text samples exist in Windows-1251 and in code page 866, made from the same
-// UTF-8 text: each twin is detected as what it is, and both give the same description.
-TEST(CorpusText, CodePage866TwinsGiveTheSameDescription) {
+// The forty text samples exist in UTF-8, Windows-1251 and code page 866: each is
+// detected as what it is, and all three give the same description.
+TEST(CorpusText, TwinsInEveryCodePageGiveTheSameDescription) {
     SKIP_WITHOUT_CORPUS();
     int samples = 0;
     for (const auto& entry : fs::directory_iterator(kCorpus / "txt/cp1251")) {
@@ -231,6 +231,11 @@ TEST(CorpusText, CodePage866TwinsGiveTheSameDescription) {
         EXPECT_EQ(in866.codepage, latin_only ? CP_1251 : CP_866) << name;
         in866.codepage = in1251.codepage;
         EXPECT_EQ(in866, in1251) << name;
+        // Sample 38 is plain ASCII, the same bytes in every code page.
+        Outcome in_utf8 = ReadText(Corpus("txt/utf8/" + name));
+        EXPECT_EQ(in_utf8.codepage, name.starts_with("38_") ? CP_1251 : CP_UTF8) << name;
+        in_utf8.codepage = in1251.codepage;
+        EXPECT_EQ(in_utf8, in1251) << name;
         ++samples;
     }
     EXPECT_EQ(samples, 40);
@@ -252,6 +257,10 @@ TEST(CorpusText, SelectedOutcomes) {
         {"real/chardet_IBM866_ude_1.txt", {DESC, CP_866, "", "", "", ""}},
         {"real/chardet_windows-1251-russian_ude_1.txt", {DESC, CP_1251, "", "", "", ""}},
         {"other/16_chekhov_hameleon_utf16le.txt", {DESC, CP_1251, "", "", "", ""}},  // NUL bytes
+        {"other/16_chekhov_hameleon_utf8_bom.txt",
+         {OK, CP_UTF8, "Антон Чехов", "Хамелеон", "", ""}},
+        {"real/pg600_notes_from_underground_bom_crlf_excerpt.txt",
+         {OK, CP_UTF8, "Part I", "Underground", "", ""}},
     };
     for (const auto& [file, expected] : books) {
         EXPECT_EQ(ReadText(Corpus(std::string("txt/") + file)), expected) << file;

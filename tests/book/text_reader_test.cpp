@@ -129,8 +129,8 @@ struct Expected {
     const char* seqnum;
 };
 
-// Every sample in Windows-1251 and in code page 866: both detected right, both giving
-// the same description.
+// Every sample in Windows-1251, in code page 866 and in UTF-8: each detected right, all
+// giving the same description.
 TEST(TextDescription, SamplesInBothCodePages) {
     const Expected samples[] = {
         {"pushkin.txt", {{"Александр", "Сергеевич", "Пушкин"}}, "Капитанская дочка", "", ""},
@@ -142,8 +142,8 @@ TEST(TextDescription, SamplesInBothCodePages) {
     };
     for (const Expected& e : samples) {
         const std::string utf8 = ReadSample(std::string("txt/") + e.file);
-        const std::pair<const char*, std::uint8_t> code_pages[] = {{"CP1251", CP_1251},
-                                                                   {"CP866", CP_866}};
+        const std::pair<const char*, std::uint8_t> code_pages[] = {
+            {"CP1251", CP_1251}, {"CP866", CP_866}, {"UTF-8", CP_UTF8}};
         for (auto [iconv_name, codepage] : code_pages) {
             TextBook text(Iconv(utf8, "UTF-8", iconv_name));
             const std::string what = std::string(e.file) + " in " + iconv_name;
@@ -202,6 +202,39 @@ TEST(TextDescription, HeaderCases) {
     for (const auto& c : cases) {
         TextBook text(c.text);
         EXPECT_EQ(text.Read(), c.ok ? 0u : RES_DESCRIPTION) << c.what;
+        if (!c.ok) continue;
+        EXPECT_EQ(AuthorOf(text.desc), W(c.last_name)) << c.what;
+        if (std::string(c.title).empty()) continue;
+        EXPECT_EQ(text.desc.title.c_str(), W(c.title)) << c.what;
+    }
+}
+
+// A UTF-8 text is read as the same text in Windows-1251 would be: lines are counted in
+// characters, the byte-order mark is skipped, and a line that cannot be recoded fails.
+TEST(TextDescription, Utf8Cases) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string cyrillic_100 = Iconv(std::string(100, '\xE6'), "CP1251", "UTF-8");  // ж
+    const struct {
+        const char* what;
+        std::string text;
+        bool ok;
+        const char* last_name;
+        const char* title;
+    } cases[] = {
+        {"byte-order mark", bom + "Лев Толстой\r\nВойна и мир\r\n", true, "Толстой", "Война и мир"},
+        {"mark before an empty line", bom + "\n  Война и мир\nЛев Толстой\n", true, "Толстой",
+         "Война и мир"},
+        {"punctuation", "Фёдор Достоевский.\n«Бесы» — роман…\n", true, "Достоевский",
+         "«Бесы» — роман…"},
+        {"100 letters of two bytes each", cyrillic_100 + "\nЛев Толстой\n", true, "Толстой", ""},
+        {"101 letters", cyrillic_100 + "ж\nЛев Толстой\nВойна и мир\n", false, "", ""},
+        {"no Windows-1251 form", "Лев Толстой\nВойна ─ мир\n", false, "", ""},
+        {"bad UTF-8 in a line", bom + "Лев Толстой\nВойна \xD0 мир\n", false, "", ""},
+    };
+    for (const auto& c : cases) {
+        TextBook text(c.text);
+        EXPECT_EQ(text.Read(), c.ok ? 0u : RES_DESCRIPTION) << c.what;
+        EXPECT_EQ(text.reader.codepage_state, CP_UTF8) << c.what;
         if (!c.ok) continue;
         EXPECT_EQ(AuthorOf(text.desc), W(c.last_name)) << c.what;
         if (std::string(c.title).empty()) continue;

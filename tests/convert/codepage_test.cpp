@@ -115,6 +115,42 @@ TEST(DetectCodePage, Decisions) {
     EXPECT_EQ(Decide("\xA8\xB8\xF0\xF1\xA8\xF1"), CP_1251);
 }
 
+// UTF-8 is told by its byte-order mark or by its form; the letter pairs of UTF-8
+// punctuation (E2 80 xx) once made such texts code page 866.
+TEST(DetectCodePage, Utf8TextsAreToldByTheirMarkOrTheirForm) {
+    const std::pair<std::string, bool> cases[] = {
+        {"\xEF\xBB\xBF", true},                    // the mark alone
+        {"\xEF\xBB\xBFplain \xEF\xF0\xE8", true},  // the mark wins over what follows
+        {"Лев Толстой", true},
+        {"Lev Tolstoy \xE2\x80\x94 \xE2\x80\xA6", true},  // — … only
+        {"ASCII \xE4\xB8\x80 \xF0\x9F\x98\x80", true},    // outside Windows-1251 still UTF-8
+        {"cut at the end \xD0", true},                    // the examined bytes end inside
+        {"cut at the end \xE2\x80", true},
+        {"cut at the end \xF0\x9F\x98", true},
+        {"pure ASCII", false},  // no multi-byte sequence
+        {"", false},
+        {"\xEF\xF0\xE8\xE2\xE5\xF2", false},  // привет in 1251
+        {"\xAF\xE0\xA8\xA2\xA5\xE2", false},  // привет in 866
+        {"Лев \xD0 ", false},                 // a lead byte followed by a space
+        {"\xC0\x80 \xC1\xBF", false},         // overlong forms
+        {"\xE0\x80\x80", false},
+        {"\xF0\x80\x80\x80", false},
+        {"\xED\xA0\x80", false},               // a UTF-16 surrogate
+        {"\xF4\x90\x80\x80 \xF5\x80", false},  // above U+10FFFF
+        {"Лев\x80", false},                    // a stray continuation byte
+        {"\xEF\xBB", true},                    // half a mark: a cut sequence
+    };
+    for (const auto& [bytes, utf8] : cases) {
+        EXPECT_EQ(looks_like_utf8(View(bytes)), utf8) << bytes;
+        MemoryBookSource source(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+        BookBuffer book;
+        book.start(source);
+        CharReader reader;
+        ASSERT_EQ(detect_text_codepage(book, reader), 0u);
+        EXPECT_EQ(reader.codepage_state, utf8 ? CP_UTF8 : Decide(bytes)) << bytes;
+    }
+}
+
 TEST(DetectCodePage, UnlikelyPairsAreForgivenWhenRare) {
     // 32 distinct likely 1251 pairs (а followed by any of б..я except ъ, plus more), and
     // one unlikely pair (аъ): forgiven, so 1251 stays ahead of anything 866 sees.

@@ -14,7 +14,8 @@ struct Recoding {
     std::string text;
 };
 
-Recoding Recode(const std::string& book, std::int32_t chunk_size = kConvChunkSize) {
+Recoding Recode(const std::string& book, std::int32_t chunk_size = kConvChunkSize,
+                bool plain_text = false) {
     std::vector<unsigned char> chunk(chunk_size);
     TCONVJOB job;
     job.src = reinterpret_cast<const unsigned char*>(book.data());
@@ -22,7 +23,7 @@ Recoding Recode(const std::string& book, std::int32_t chunk_size = kConvChunkSiz
     job.dst = chunk.data();
     job.dst_cap = chunk_size;
     Utf8Recoder recoder;
-    recoder.recode_utf8_begin(job);
+    recoder.recode_utf8_begin(job, plain_text);
     Recoding r;
     run_conversion_pass(
         job, [&](TCONVJOB& j) { recoder.recode_utf8_chunk(j); },
@@ -70,6 +71,27 @@ TEST(Utf8Recoding, ShrinksMultiByteCharacters) {
     const Recoding r = Recode("<?xml encoding=\"UTF-8\"?>Ж—");
     ASSERT_EQ(r.status, CONV_OK);
     EXPECT_TRUE(r.text.ends_with("\xC6\x97"));
+}
+
+// A text book has no declaration and no binary elements: every character is recoded,
+// and its byte-order mark is dropped.
+TEST(Utf8Recoding, PlainTextIsRecodedCharacterByCharacter) {
+    const std::string text = "UTF-8 <binary id=\"я\">Ж</binary> «ёлка» — №1\r\n";
+    std::string expected;
+    ASSERT_TRUE(utf8_to_cp1251(text, expected));
+    for (const std::int32_t chunk : {kConvChunkSize, 3}) {
+        for (const std::string& bom : {std::string(), std::string("\xEF\xBB\xBF")}) {
+            const Recoding r = Recode(bom + text, chunk, true);
+            EXPECT_EQ(r.status, CONV_OK);
+            EXPECT_EQ(r.text, expected) << chunk << " " << bom.size();
+        }
+    }
+    // Only the mark at the very start is dropped; elsewhere it has no Windows-1251 form.
+    EXPECT_EQ(Recode("a\xEF\xBB\xBF", kConvChunkSize, true).status, CONV_NOT_1251);
+    EXPECT_EQ(Recode("\xEF\xBB\xBF", kConvChunkSize, true).text, "");
+    EXPECT_EQ(Recode("\xEF\xBB\xBF\xE2\x94\x80", kConvChunkSize, true).status, CONV_NOT_1251);
+    EXPECT_EQ(Recode("текст\xD0\x41", kConvChunkSize, true).status, CONV_BAD_UTF8);
+    EXPECT_EQ(Recode("текст\xD0", kConvChunkSize, true).status, CONV_TRUNCATED);
 }
 
 }  // namespace

@@ -124,6 +124,15 @@ TEST(InfoText, PlainTextLines) {
     // Code page 866 lines are shown in Windows-1251.
     info = TextInfo("\xAF\xE0\xA8\xA2\xA5\xE2\n", CP_866, result);
     EXPECT_EQ(Utf8(info), "привет");
+
+    // UTF-8 lines too, without the byte-order mark, widths counted in characters; a
+    // character without a Windows-1251 form shows as the byte that has none (0x98).
+    const std::string letters(100, '\xE6');  // ж
+    const std::string letters_utf8 = cp1251_to_utf8(letters);
+    info = TextInfo("\xEF\xBB\xBF«Привет» — ─\n" + letters_utf8 + "\n", CP_UTF8, result);
+    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(std::string(info.text()), "\xAB\xCF\xF0\xE8\xE2\xE5\xF2\xBB \x97 \x98\r\n" +
+                                            letters.substr(0, 87) + "\r\n" + letters.substr(87));
 }
 
 TEST(InfoText, PlainTextLimitsAndNulBytes) {

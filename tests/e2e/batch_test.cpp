@@ -244,7 +244,8 @@ TEST(BatchEndToEnd, MovingToAnotherFileSystem) {
 struct KindSample {
     const char* extension;
     std::string content;  // as stored
-    std::string recoded;  // after -d or -u (the content itself when they do not apply)
+    std::string recoded;  // after the recoding (the content itself when none applies)
+    char recoding;        // the switch that recodes it: 'd', 'u' or none
 };
 
 std::vector<KindSample> KindSamples() {
@@ -254,7 +255,11 @@ std::vector<KindSample> KindSamples() {
     Fb2Spec windows;
     windows.encoding = "windows-1251";
     const std::string rtf = W(Sample("rtf/bulgakov.rtf"));
-    return {{"txt", dos, text}, {"fb2", MakeFb2({}), MakeFb2(windows)}, {"rtf", rtf, rtf}};
+    const std::string utf8 = "\xEF\xBB\xBF" + Sample("txt/pushkin.txt");  // with the mark
+    return {{"txt", dos, text, 'd'},
+            {"txt", utf8, text, 'u'},
+            {"fb2", MakeFb2({}), MakeFb2(windows), 'u'},
+            {"rtf", rtf, rtf, 0}};
 }
 
 TEST(BatchEndToEnd, EverySwitchOnEveryKindLooseAndZipped) {
@@ -264,7 +269,9 @@ TEST(BatchEndToEnd, EverySwitchOnEveryKindLooseAndZipped) {
         for (const bool zipped : {false, true}) {
             for (const std::string switches : switch_sets) {
                 const std::string ext = kind.extension;
-                SCOPED_TRACE(switches + " on " + (zipped ? "a zipped ." : "a loose .") + ext);
+                SCOPED_TRACE(switches + " on " + (zipped ? "a zipped ." : "a loose .") + ext +
+                             " recoded by " +
+                             (kind.recoding ? std::string(1, kind.recoding) : "nothing"));
                 TempDir work;
                 const std::string book_name = "a." + ext;
                 WriteFile(work / (zipped ? "a.zip" : book_name),
@@ -287,7 +294,7 @@ TEST(BatchEndToEnd, EverySwitchOnEveryKindLooseAndZipped) {
                 const bool packed = zipped || has('z');
                 const std::string final_book = stem + "." + ext;
                 const std::string final_file = dir + (packed ? stem + ".zip" : final_book);
-                const bool recodes = (ext == "txt" && has('d')) || (ext == "fb2" && has('u'));
+                const bool recodes = kind.recoding != 0 && has(kind.recoding);
                 const std::string content = recodes ? kind.recoded : kind.content;
 
                 Names expected{final_file};
