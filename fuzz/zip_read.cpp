@@ -1,13 +1,16 @@
 // Fuzz target: zip_open and zip_read over arbitrary files. Whatever the bytes, nothing
 // may crash, hang or allocate without bound; reading in small pieces must give what
 // large reads give; and an archive that reads must survive being written again, both
-// recompressed with its headers carried over and as a raw member copy.
+// recompressed with its headers carried over and as a raw member copy. A member that
+// reads whole matches its header: its size and CRC-32.
 #include <unistd.h>
 
 #include <cstdint>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include <zlib.h>
 
 #include "zip/zip_writer.h"
 
@@ -37,6 +40,12 @@ Member ReadMember(const std::string& path, std::int32_t piece) {
         if (n < 0) break;
         if (n == 0) {
             member.ok = true;
+            const auto crc = crc32(0, reinterpret_cast<const Bytef*>(member.content.data()),
+                                   static_cast<uInt>(member.content.size()));
+            if (member.content.size() != static_cast<std::size_t>(s->member_size) ||
+                crc != s->crc) {
+                __builtin_trap();
+            }
             break;
         }
         member.content.append(buffer.data(), static_cast<std::size_t>(n));
@@ -65,7 +74,7 @@ void Rewrite(const std::string& source_path, const std::string& content, bool ra
     if (written != 0 || zip_close(std::move(target), info) != 0) __builtin_trap();
     zip_close(std::move(source), info);
     const Member back = ReadMember(out, 65536);
-    // A raw copy keeps the source's data; a deflate stream that ended early stays short.
+    // A raw copy keeps the source's data and header values, so it reads the same.
     if (!back.ok || back.content != content) __builtin_trap();
     unlink(out.c_str());
 }

@@ -64,6 +64,49 @@ std::int32_t fail(TZIPSTATE& zip) {
     return -1;
 }
 
+// Keeps the decompressor fed: when 512 or fewer input bytes are pending, they move to
+// the front of the work buffer and the next block of compressed data is read behind
+// them, never beyond `packed_size`. False when the archive file gives fewer bytes.
+bool refill_input(TFILESTREAM& stream, TZIPSTATE& zip) {
+    z_stream& z = zip.z;
+    if (z.avail_in > static_cast<uInt>(kCarryOver) || zip.consumed >= stream.packed_size) {
+        return true;
+    }
+    std::uint8_t* input = zip.buffer.data();
+    if (z.avail_in > 0) std::memmove(input, z.next_in, z.avail_in);
+    const std::int32_t want = std::min(kInputBlock, stream.packed_size - zip.consumed);
+    if (fs_read(stream, input + z.avail_in, want) != want) return false;
+    zip.consumed += want;
+    z.next_in = input;
+    z.avail_in += static_cast<uInt>(want);
+    return true;
+}
+
+// The member has given `member_size` bytes: it is whole only when the deflate stream
+// ends right there with no further data, its last byte is the last of the `packed_size`
+// compressed bytes, and the CRC-32 matches the header. Checked here, at the member's
+// end, so that no declared size or CRC is ever taken on trust.
+bool finish_member(TFILESTREAM& stream, TZIPSTATE& zip, bool stream_end) {
+    z_stream& z = zip.z;
+    while (!stream_end) {
+        if (!refill_input(stream, zip)) return false;
+        std::uint8_t probe[64];
+        z.next_out = probe;
+        z.avail_out = sizeof probe;
+        const int result = inflate(&z, Z_NO_FLUSH);
+        if (z.avail_out != sizeof probe) return false;  // more data than declared
+        if (result == Z_STREAM_END) {
+            stream_end = true;
+        } else if (result != Z_OK) {
+            return false;  // the compressed bytes ended before the deflate stream
+        }
+    }
+    if (z.avail_in > 0 || zip.consumed < stream.packed_size) return false;  // bytes behind it
+    if (zip.produced_crc != stream.crc) return false;
+    zip.z_ended = true;
+    return true;
+}
+
 }  // namespace
 
 TZIPSTATE::~TZIPSTATE() {
@@ -192,39 +235,39 @@ FileStreamPtr zip_open(const char* path, const char* mode_text) {
 std::int32_t zip_read(TFILESTREAM& stream, void* buffer, std::int32_t count) {
     TZIPSTATE* zip = stream.zip.get();
     if (zip == nullptr || stream.mode != kStreamRead || zip->failed || count < 0) return -1;
-    std::uint8_t* input = zip_work_buffer(stream, kInputBlock + kCarryOver);
+    zip_work_buffer(stream, kInputBlock + kCarryOver);
     z_stream& z = zip->z;
     if (!zip->z_started) {
         z = z_stream{};
         if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return fail(*zip);
         zip->z_started = true;
     }
-    if (zip->z_ended || count == 0) return 0;
+    if (zip->z_ended) return 0;
 
+    // The header's size bounds what is given; the member's end is checked below.
+    const std::int32_t want = std::min(count, stream.member_size - zip->produced);
     z.next_out = static_cast<Bytef*>(buffer);
-    z.avail_out = static_cast<uInt>(count);
+    z.avail_out = static_cast<uInt>(want);
+    bool stream_end = false;
     while (z.avail_out > 0) {
-        if (z.avail_in <= static_cast<uInt>(kCarryOver) && zip->consumed < stream.packed_size) {
-            if (z.avail_in > 0) std::memmove(input, z.next_in, z.avail_in);
-            const std::int32_t want = std::min(kInputBlock, stream.packed_size - zip->consumed);
-            if (fs_read(stream, input + z.avail_in, want) != want) return fail(*zip);
-            zip->consumed += want;
-            z.next_in = input;
-            z.avail_in += static_cast<uInt>(want);
-        }
+        if (!refill_input(stream, *zip)) return fail(*zip);
         const int result = inflate(&z, Z_NO_FLUSH);
         if (result == Z_STREAM_END) {
-            // Trailing bytes after the deflate stream mean the sizes do not fit the data.
-            if (z.avail_in > 0 || zip->consumed < stream.packed_size) return fail(*zip);
-            zip->z_ended = true;
+            stream_end = true;  // before member_size: the member is shorter than declared
             break;
         }
-        if (result == Z_BUF_ERROR && z.avail_in == 0 && zip->consumed == stream.packed_size) {
-            break;  // the data ended before the deflate stream did: a short read
-        }
+        // Z_BUF_ERROR: the compressed bytes ran out before the deflate stream ended.
         if (result != Z_OK) return fail(*zip);
     }
-    return count - static_cast<std::int32_t>(z.avail_out);
+    const std::int32_t n = want - static_cast<std::int32_t>(z.avail_out);
+    if (n > 0) {
+        zip->produced_crc = static_cast<std::uint32_t>(
+            crc32(zip->produced_crc, static_cast<const Bytef*>(buffer), static_cast<uInt>(n)));
+    }
+    zip->produced += n;
+    if (zip->produced < stream.member_size) return stream_end ? fail(*zip) : n;
+    if (!finish_member(stream, *zip, stream_end)) return fail(*zip);
+    return n;
 }
 
 void zip_rewind(TFILESTREAM& stream, std::int32_t offset) {

@@ -37,6 +37,7 @@ inline constexpr std::uint16_t kFlagUtf8Name = 0x0800;
 // Host system in the high byte of "version made by".
 inline constexpr std::uint8_t kHostMsDos = 0;
 inline constexpr std::uint8_t kHostUnix = 3;
+inline constexpr std::uint8_t kHostNtfs = 11;
 
 // Local file header.
 inline constexpr int kLocalVersionNeeded = 4;
@@ -110,9 +111,11 @@ struct TZIPSTATE {
     z_stream z{};                      // decompressor (reading) or compressor (writing)
     bool z_started = false;            // z was initialised
     bool z_compressor = false;         // ... by deflateInit2 (else by inflateInit2)
-    bool z_ended = false;              // reading: the deflate stream reached its end
+    bool z_ended = false;              // reading: the member ended and was checked
     std::vector<std::uint8_t> buffer;  // work buffer (see zip_work_buffer)
     std::int32_t consumed = 0;         // reading: compressed bytes read so far
+    std::int32_t produced = 0;         // reading: decompressed bytes given so far
+    std::uint32_t produced_crc = 0;    // reading: CRC-32 of those bytes
 
     bool header_written = false;      // writing: the local header was written once
     std::int32_t header_length = 0;   // writing: its length then (the rewrite must match)
@@ -134,10 +137,14 @@ bool zip_member_name_is_safe(const char* name);
 // not of the accepted shape.
 FileStreamPtr zip_open(const char* path, const char* mode_text);
 
-// Up to count decompressed bytes (fewer only at the end of the member or when its
-// deflate data ends early): the number produced, 0 at the end, -1 on failure (the
-// stream is then failed and every later call gives -1). Reading in small pieces gives
-// the same bytes as one large read.
+// Up to count decompressed bytes (fewer only at the end of the member): the number
+// produced, 0 at the end, -1 on failure (the stream is then failed and every later
+// call gives -1). Reading in small pieces gives the same bytes as one large read.
+// Nothing beyond `member_size` is ever given, and the read that reaches it checks the
+// member whole: the deflate stream ends there with no more data, exactly at the end of
+// the `packed_size` compressed bytes, and the CRC-32 of everything given equals `crc`.
+// Otherwise that read gives -1, so a caller that asked for the whole member never
+// holds a cut, padded or damaged book.
 std::int32_t zip_read(TFILESTREAM& stream, void* buffer, std::int32_t count);
 
 // Only offset 0: positions the archive file at the member's first compressed byte, so

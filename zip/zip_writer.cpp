@@ -24,24 +24,39 @@ std::int32_t fail(TZIPSTATE& zip) {
     return -1;
 }
 
-// Flags as written: no data descriptor follows the data and the name is code page 866
-// whatever the source said; content compressed here is never encrypted.
-std::uint16_t written_flags(std::uint16_t flags, const TZIPSTATE& zip) {
-    flags &= static_cast<std::uint16_t>(~(kFlagDataDescriptor | kFlagUtf8Name));
-    if (zip.z_started) flags &= static_cast<std::uint16_t>(~kFlagEncrypted);
-    return flags;
-}
+// The member name as stored. Code page 866, as DOS and Windows zippers store names,
+// when that code page holds every character of it; otherwise (« » € and the like)
+// UTF-8, which the UTF-8 flag announces to every zip tool. False when the stream is
+// not a written archive or the name could not be read back as a file name, or is too
+// long.
+struct StoredName {
+    std::string bytes;
+    bool utf8 = false;
+};
 
-// The member name as stored, in code page 866: false when the stream is not a written
-// archive or the name could not be read back as a file name, or is too long.
-bool stored_name(const TFILESTREAM& stream, std::string& name) {
+bool stored_name(const TFILESTREAM& stream, StoredName& name) {
     if (stream.zip == nullptr || (stream.mode & kStreamWrite) == 0 ||
         !zip_member_name_is_safe(stream.name.c_str())) {
         return false;
     }
-    name = stream.name.c_str();
-    ansi_to_oem(name.data(), name.size());
-    return name.size() <= kMaxFieldLength;
+    const std::string ansi = stream.name.c_str();
+    name.bytes = ansi;
+    ansi_to_oem(name.bytes.data(), name.bytes.size());
+    std::string back = name.bytes;
+    oem_to_ansi(back.data(), back.size());
+    name.utf8 = back != ansi;
+    if (name.utf8) name.bytes = cp1251_to_utf8(ansi);
+    return name.bytes.size() <= kMaxFieldLength;
+}
+
+// Flags as written: no data descriptor follows the data, the UTF-8 flag says how the
+// name is stored whatever the source said, and content compressed here is never
+// encrypted.
+std::uint16_t written_flags(std::uint16_t flags, const TZIPSTATE& zip, bool utf8_name) {
+    flags &= static_cast<std::uint16_t>(~(kFlagDataDescriptor | kFlagUtf8Name));
+    if (utf8_name) flags |= kFlagUtf8Name;
+    if (zip.z_started) flags &= static_cast<std::uint16_t>(~kFlagEncrypted);
+    return flags;
 }
 
 // Time, date, CRC, both sizes and the name length stand in this order in both headers
@@ -157,12 +172,13 @@ bool zip_copy_headers(const TFILESTREAM& source, TFILESTREAM& destination) {
 }
 
 std::int32_t zip_write_local_header(TFILESTREAM& stream) {
-    std::string name;
-    if (!stored_name(stream, name)) return -1;
+    StoredName stored;
+    if (!stored_name(stream, stored)) return -1;
+    const std::string& name = stored.bytes;
     TZIPSTATE* zip = stream.zip.get();
 
     std::vector<std::uint8_t>& local = zip->local_header;
-    put16(&local[kLocalFlags], written_flags(get16(&local[kLocalFlags]), *zip));
+    put16(&local[kLocalFlags], written_flags(get16(&local[kLocalFlags]), *zip, stored.utf8));
     set_common_fields(&local[kLocalTime], stream, name.size());
 
     const std::size_t extra = local.size() - kLocalSize;
@@ -183,17 +199,23 @@ std::int32_t zip_write_local_header(TFILESTREAM& stream) {
 }
 
 std::int32_t zip_write_directory(TFILESTREAM& stream) {
-    std::string name;
-    if (!stored_name(stream, name)) return -1;
+    StoredName stored;
+    if (!stored_name(stream, stored)) return -1;
+    const std::string& name = stored.bytes;
     TZIPSTATE* zip = stream.zip.get();
 
     std::vector<std::uint8_t>& central = zip->central_header;
-    put16(&central[kCentralFlags], written_flags(get16(&central[kCentralFlags]), *zip));
+    put16(&central[kCentralFlags],
+          written_flags(get16(&central[kCentralFlags]), *zip, stored.utf8));
     // Readers take a non-ASCII name from a Unix-made archive as UTF-8: a name in code
-    // page 866 has to say it comes from a DOS host.
+    // page 866 has to say it comes from a DOS host. Info-ZIP unzip, in turn, reads a
+    // DOS host's names as code page 866 even when they are flagged UTF-8: a UTF-8 name
+    // says it comes from NTFS, whose attributes are the same Windows bits.
     const bool non_ascii = std::any_of(name.begin(), name.end(),
                                        [](char c) { return static_cast<std::uint8_t>(c) >= 0x80; });
-    if (non_ascii) central[kCentralVersionMadeBy + 1] = kHostMsDos;
+    std::uint8_t& host = central[kCentralVersionMadeBy + 1];
+    if (non_ascii && !stored.utf8) host = kHostMsDos;
+    if (stored.utf8 && host == kHostMsDos) host = kHostNtfs;
     set_common_fields(&central[kCentralTime], stream, name.size());
     put32(&central[kCentralExternalAttributes], stream.attributes);
     put32(&central[kCentralLocalOffset], 0);

@@ -6,7 +6,8 @@
 // CRC and sizes. No data descriptor is written.
 //
 // Use: stream_create (or zip_create) a ".zip" path; set the stream's `name` (Windows-1251,
-// stored in code page 866 in both headers), `attributes` and `mtime` (local time, stored
+// stored in code page 866 in both headers, or in UTF-8 with the UTF-8 flag when code
+// page 866 lacks one of its characters), `attributes` and `mtime` (local time, stored
 // with two-second resolution); optionally zip_copy_headers from a source archive; then
 // stream_write the content and stream_close. To give a member a new name without
 // recompressing it, call zip_copy_member instead of writing.

@@ -59,8 +59,12 @@ ZipContents ReadZip(const std::string& archive) {
     const std::size_t data = 30 + name_length + Get16(archive, 28);
     if (data + packed > end) return z;
     std::string name = archive.substr(30, name_length);
-    oem_to_ansi(name.data(), name.size());
-    z.name = cp1251_to_utf8(name);
+    if ((Get16(archive, 6) & 0x0800) != 0) {
+        z.name = name;  // flagged UTF-8
+    } else {
+        oem_to_ansi(name.data(), name.size());
+        z.name = cp1251_to_utf8(name);
+    }
     z.compressed = archive.substr(data, packed);
     z.crc = Get32(archive, 14);
     z.dos_time = static_cast<std::uint16_t>(Get16(archive, 10));

@@ -38,7 +38,7 @@ struct ZipMember {
 std::string MakeZip(const ZipMember& member);
 
 // What a single-member archive holds, read back with the test's own reader (not the
-// program's): the member's name (UTF-8), its raw compressed bytes, CRC, DOS time and
+// program's): the member's name (UTF-8; stored in code page 866 or flagged UTF-8), its raw compressed bytes, CRC, DOS time and
 // date, and the inflated content. `ok` is false when the archive is not of that shape.
 struct ZipContents {
     bool ok = false;

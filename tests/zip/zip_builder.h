@@ -24,6 +24,21 @@ inline std::string RawDeflate(const std::string& data, int level = Z_DEFAULT_COM
     return out;
 }
 
+// Raw deflate data that holds all of data but never ends: flushed, no final block.
+inline std::string RawDeflateUnfinished(const std::string& data) {
+    z_stream z{};
+    deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&z, data.size()) + 16, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_SYNC_FLUSH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
 inline std::uint32_t Crc32(const std::string& data) {
     return static_cast<std::uint32_t>(
         crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
@@ -61,6 +76,7 @@ struct ZipShape {
     bool zip64 = false;               // sizes 0xFFFFFFFF, a ZIP64 end record and locator
     std::optional<std::string> data;  // compressed bytes (default: deflated content)
     std::optional<std::uint32_t> packed_size, member_size;  // header values (default: true ones)
+    std::optional<std::uint32_t> crc;                       // header value (default: true one)
 };
 
 inline std::string BuildZip(const ZipShape& shape) {
@@ -70,7 +86,7 @@ inline std::string BuildZip(const ZipShape& shape) {
     std::uint32_t member =
         shape.member_size.value_or(static_cast<std::uint32_t>(shape.content.size()));
     if (shape.zip64) packed = member = 0xFFFFFFFF;
-    const std::uint32_t crc = Crc32(shape.content);
+    const std::uint32_t crc = shape.crc.value_or(Crc32(shape.content));
 
     auto local_header = [&](const std::string& name, bool descriptor) {
         std::string h;

@@ -132,6 +132,37 @@ TEST_F(ZipInterop, SevenZipTestsAndExtractsOurArchives) {
     EXPECT_EQ(ReadFile(dir_.path() + "out/" + kBook866 + ".txt"), book_);
 }
 
+// A name with characters code page 866 lacks ("«Книга» €.txt") is stored in UTF-8 with
+// the UTF-8 flag: every peer shows and extracts it under its true name.
+TEST_F(ZipInterop, PeersReadFlaggedUtf8Names) {
+    const char name1251[] = "\xAB\xCA\xED\xE8\xE3\xE0\xBB \x88.txt";
+    const std::string utf8 = std::string("\xC2\xAB") + kBookUtf8 + "\xC2\xBB \xE2\x82\xAC.txt";
+    WriteTomeoArchive(dir_ / "utf8.zip", book_, name1251);
+    std::string back;
+    EXPECT_EQ(TomeoRead(dir_ / "utf8.zip", &back), book_);
+    EXPECT_EQ(back, name1251);
+    const std::string locale = "LC_ALL=C.UTF-8 ";
+    if (Have("unzip")) {
+        EXPECT_EQ(Shell(dir_.path(), locale + "unzip -tq utf8.zip").exit_code, 0);
+        EXPECT_EQ(Shell(dir_.path(), locale + "unzip -Z1 utf8.zip").out, utf8 + "\n");
+        EXPECT_EQ(Shell(dir_.path(), locale + "unzip -q -d unzip utf8.zip").exit_code, 0);
+        EXPECT_EQ(ReadFile(dir_.path() + "unzip/" + utf8), book_);
+    }
+    if (Have("7z")) {
+        EXPECT_EQ(Shell(dir_.path(), locale + "7z x -bd -o7z utf8.zip").exit_code, 0);
+        EXPECT_EQ(ReadFile(dir_.path() + "7z/" + utf8), book_);
+    }
+    if (Have("python3")) {
+        WriteFile(dir_ / "names.py", R"(
+import sys, zipfile
+with zipfile.ZipFile('utf8.zip') as z:
+    assert z.testzip() is None
+    sys.stdout.buffer.write(z.infolist()[0].filename.encode('utf-8'))
+)");
+        EXPECT_EQ(Shell(dir_.path(), "python3 names.py").out, utf8);
+    }
+}
+
 TEST_F(ZipInterop, InfoZipArchivesOpen) {
     REQUIRE_PEER("zip");
     WriteFile(dir_ / "book.fb2", book_);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -185,6 +186,75 @@ TEST(ZipWrite, CyrillicNamesAreCodePage866InBothHeaders) {
     EXPECT_EQ(back, name);
 }
 
+// A name that code page 866 cannot hold is stored in UTF-8 with the UTF-8 flag in both
+// headers, and reads back exactly; one it can hold stays code page 866, unflagged.
+TEST(ZipWrite, NamesCodePage866LacksAreUtf8AndFlagged) {
+    struct Case {
+        const char* name;  // Windows-1251
+        const char* stored;
+        bool utf8;
+    };
+    const Case cases[] = {
+        // «Книга» € ‹› — „“ ™: none of them has a code page 866 form.
+        {"\xAB\xCA\xED\xE8\xE3\xE0\xBB.fb2",
+         "\xC2\xAB\xD0\x9A\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0\xC2\xBB.fb2", true},
+        {"\x88 \x8B\x9B \x97 \x84\x93 \x99.txt",
+         "\xE2\x82\xAC \xE2\x80\xB9\xE2\x80\xBA \xE2\x80\x94 \xE2\x80\x9E\xE2\x80\x9C "
+         "\xE2\x84\xA2.txt",
+         true},
+        // Ёлка №1 · °: code page 866 has them.
+        {"\xA8\xEB\xEA\xE0 \xB9" "1 \xB7 \xB0.txt",
+         "\xF0\xAB\xAA\xA0 \xFC"
+         "1 \xFA \xF8.txt",
+         false},
+        {"plain.fb2", "plain.fb2", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        ASSERT_EQ(WriteArchive(dir / "a.zip", "text", c.name), 0);
+        const Parsed p = Parse(ReadFile(dir / "a.zip"));
+        EXPECT_EQ(p.local_name, c.stored);
+        EXPECT_EQ(p.central_name, c.stored);
+        EXPECT_EQ((p.local_flags & 0x0800) != 0, c.utf8);
+        EXPECT_EQ((p.central_flags & 0x0800) != 0, c.utf8);
+        std::string back;
+        EXPECT_EQ(ReadMember(dir / "a.zip", &back), "text");
+        EXPECT_EQ(back, c.name);
+    }
+}
+
+// A member renamed by a raw copy gets its new name in the encoding that name needs,
+// whatever the source's flag said.
+TEST(ZipCopyMember, TheNewNameTakesTheEncodingItNeeds) {
+    TempDir dir;
+    test::ZipShape flagged;
+    flagged.name =
+        "\xC2\xAB"
+        "a\xC2\xBB.fb2";  // «a».fb2 in UTF-8
+    flagged.flags = 0x0800;
+    test::WriteFile(dir / "x.zip", test::BuildZip(flagged));
+    const char* const names[] = {"\xAB\xE1\xBB.fb2", "\xE1.fb2"};  // «б».fb2, б.fb2
+    for (const char* name : names) {
+        FileStreamPtr src = zip_open((dir / "x.zip").c_str(), "r");
+        ASSERT_TRUE(src);
+        FileStreamPtr dst = zip_create((dir / "y.zip").c_str(), true, 0x20);
+        dst->name.assign(name);
+        ASSERT_TRUE(zip_copy_headers(*src, *dst));
+        ASSERT_EQ(zip_copy_member(*src, *dst), 0);
+        TCLOSEINFO info;
+        ASSERT_EQ(zip_close(std::move(dst), info), 0);
+        const Parsed p = Parse(ReadFile(dir / "y.zip"));
+        const bool utf8 = name == names[0];
+        EXPECT_EQ(p.local_flags & 0x0800, utf8 ? 0x0800u : 0u);
+        EXPECT_EQ(p.central_flags & 0x0800, utf8 ? 0x0800u : 0u);
+        EXPECT_EQ(p.local_name, utf8 ? "\xC2\xAB\xD0\xB1\xC2\xBB.fb2" : "\xA1.fb2");
+        std::string back;
+        EXPECT_EQ(ReadMember(dir / "y.zip", &back), flagged.content);
+        EXPECT_EQ(back, name);
+    }
+}
+
 TEST(ZipWrite, OddSecondsAreRoundedDown) {
     TempDir dir;
     FileStreamPtr s = zip_create((dir / "a.zip").c_str(), false, 0x20);
@@ -280,6 +350,35 @@ TEST(ZipCopyMember, CopiesTheCompressedBytesUnchanged) {
     EXPECT_EQ(copy.end_comment, "kept");
     EXPECT_EQ(info.membersize, 150000);
     EXPECT_EQ(ReadMember(dir / "Name.zip"), shape.content);
+}
+
+// The raw copy keeps the stored CRC and sizes, so a member whose header lies still
+// fails every later read of the copy; it copies exactly the declared compressed size,
+// and a source cut short while it is copied fails the copy.
+TEST(ZipCopyMember, KeepsAWrongHeaderAndFailsOnAShortSource) {
+    TempDir dir;
+    test::ZipShape shape;
+    shape.content = BookText(150000);
+    shape.member_size = 75000;
+    test::WriteFile(dir / "x.zip", test::BuildZip(shape));
+    auto copy = [&](const std::string& to, bool cut) {
+        FileStreamPtr src = zip_open((dir / "x.zip").c_str(), "r");
+        EXPECT_TRUE(src);
+        if (!src) return -2;
+        if (cut) std::filesystem::resize_file(dir / "x.zip", 30 + 8 + src->packed_size / 2);
+        FileStreamPtr dst = zip_create(to.c_str(), false, 0x20);
+        dst->name.assign("Name.fb2");
+        const int copied = zip_copy_member(*src, *dst);
+        TCLOSEINFO info;
+        return copied < 0 ? -1 : zip_close(std::move(dst), info);
+    };
+    ASSERT_EQ(copy(dir / "a.zip", false), 0);
+    const Parsed copied = Parse(ReadFile(dir / "a.zip"));
+    EXPECT_EQ(copied.local_member, 75000u);
+    EXPECT_EQ(copied.central_member, 75000u);
+    EXPECT_EQ(copied.local_crc, test::Crc32(shape.content));
+    EXPECT_EQ(ReadMember(dir / "a.zip"), "<short>");
+    EXPECT_EQ(copy(dir / "b.zip", true), -1);
 }
 
 // A failure at any write, flush or close makes the close report an incomplete
