@@ -201,7 +201,8 @@ TEST(BatchEndToEnd, ConvertingAZippedBookIntoItsOwnArchiveNameFails) {
     WriteFile(work / "book.zip", archive);
     const TomeoRun run = RunTomeo({"-t", "book.zip"}, work.path());
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_EQ(run.err, "book.fb2 не переконвертирован. Имя текстового файла занято другим файлом.\n");
+    EXPECT_EQ(run.err,
+              "book.fb2 не переконвертирован. Имя текстового файла занято другим файлом.\n");
     EXPECT_EQ(ReadFile(work / "book.zip"), archive);
 }
 
