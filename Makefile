@@ -3,8 +3,10 @@ JOBS ?= $(shell nproc)
 BUILD ?= build
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
+DESTDIR ?=
 
-.PHONY: all deps build run test test-sanitize fuzz bench format clean
+.PHONY: all deps build run test test-sanitize fuzz bench format clean install deb
 
 all: build
 
@@ -20,8 +22,18 @@ build: deps $(BUILD)/CMakeCache.txt
 run: build
 	./$(BUILD)/tomeo $(ARGS)
 
+# A test that cannot run here (a tool missing) says why.
 test: build
 	ctest --test-dir $(BUILD) -j $(JOBS) --output-on-failure
+	@grep -h 'test skipped: ' $(BUILD)/Testing/Temporary/LastTest.log || true
+
+# The program, its manual page, desktop entry and icon under $(DESTDIR)$(PREFIX).
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# A Debian package of the same files, in $(BUILD)/.
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 # The tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps

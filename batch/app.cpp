@@ -6,6 +6,7 @@
 #include "batch/cmdline.h"
 #include "batch/directory_scan.h"
 #include "batch/operations.h"
+#include "batch/progress.h"
 #include "core/messages.h"
 #include "platform/env.h"
 
@@ -29,19 +30,34 @@ constexpr struct {
 int RunBatch(const CommandLine& cl, Globals& globals, RunBuffers& run, ReportViewer& viewer) {
     Pipeline pipeline(globals, run);
     run.report.ClearReport();
+    std::int32_t file_arguments = 0;
     for (int i = cl.first_file; i < static_cast<int>(cl.arguments.size()); ++i) {
-        if (CommandLine::is_switch(cl.arguments[i])) continue;
-        RunBatchArgument(cl.arguments[i].c_str(), cl.operations, pipeline, globals, run);
+        if (cl.is_file(i)) ++file_arguments;
     }
-    if (run.report.is_empty()) return 0;
-    viewer.ShowReport(run.report);
-    return 1;
+    const std::unique_ptr<ProgressDisplay> terminal = TerminalProgressDisplay();
+    BatchProgress progress(terminal.get(), file_arguments);
+    for (int i = cl.first_file; i < static_cast<int>(cl.arguments.size()); ++i) {
+        if (!cl.is_file(i)) continue;
+        RunBatchArgument(cl.arguments[i].c_str(), cl.operations, pipeline, globals, run, &progress);
+    }
+    progress.Finish();
+    const int exit_code = run.report.is_empty() ? 0 : 1;
+    if (exit_code != 0) viewer.ShowReport(run.report);
+    progress.WriteSummary();
+    return exit_code;
+}
+
+// tomeo --help and tomeo --version: standard output, nothing else set up.
+int PrintUsageOrVersion(const CommandLine& cl) {
+    const bool written = cl.help ? platform::WriteStandardOutput(msg::kUsage)
+                                 : platform::WriteStandardOutput("Tomeo " TOMEO_VERSION "\n");
+    return written ? 0 : 1;
 }
 
 }  // namespace
 
 void RunBatchArgument(const char* argument, std::uint32_t operations, Pipeline& pipeline,
-                      Globals& globals, RunBuffers& run) {
+                      Globals& globals, RunBuffers& run, BatchProgress* progress) {
     WSTR working_dir;
     if (!platform::GetWorkingDirectory(working_dir)) working_dir.assign("/");
     WSTR directory, pattern;
@@ -69,9 +85,10 @@ void RunBatchArgument(const char* argument, std::uint32_t operations, Pipeline& 
         missing.name = globals.current.name.c_str();
         missing.reason = FailReason::NotFound;
         run.report.ReportResults(missing);
+        if (progress != nullptr) progress->NameNotFound();
     }
     // Directories are skipped there: a batch never descends into them.
-    pipeline.RunOperationsOnList(operations, run.report);
+    pipeline.RunOperationsOnList(operations, run.report, progress);
 }
 
 int RunTomeo(int argc, const char* const* argv, Globals& globals) {
@@ -84,6 +101,7 @@ int RunTomeo(int argc, const char* const* argv, Globals& globals) {
         terminal.ShowReport(report);
         return 1;
     }
+    if (cl.help || cl.version) return PrintUsageOrVersion(cl);
 
     auto run = std::make_unique<RunBuffers>();
     // The FB2 to text converter needs no set-up: its buffers and tag table are its own.

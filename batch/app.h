@@ -19,6 +19,8 @@
 
 namespace tomeo {
 
+class BatchProgress;
+
 // The objects that live for the whole process, created before the entry operation runs
 // and destroyed after it returns, in the reverse order of the members below.
 struct Globals {
@@ -54,9 +56,10 @@ public:
 // One batch step: the argument's directory part (or the working directory) becomes the
 // current directory, the books matching its last component (which may hold '*' and
 // '?') are listed, and the operations run over them. A name without wildcards that
-// matches nothing gets one failure message per requested operation.
+// matches nothing gets one failure message per requested operation. The progress, when
+// given, hears of every book and of every name not found.
 void RunBatchArgument(const char* argument, std::uint32_t operations, Pipeline& pipeline,
-                      Globals& globals, RunBuffers& run);
+                      Globals& globals, RunBuffers& run, BatchProgress* progress = nullptr);
 
 // Runs the program; gives the process exit code.
 int RunTomeo(int argc, const char* const* argv, Globals& globals);

@@ -1,6 +1,7 @@
 #include "batch/cmdline.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "batch/operations.h"
 #include "convert/charset.h"
@@ -21,15 +22,40 @@ std::uint32_t operation_of_letter(char letter) {
     }
 }
 
+constexpr std::string_view kEndOfSwitches = "--";
+
+// Finds --help, -h or --version before "--"; the first one met counts.
+void FindHelpOrVersion(CommandLine& cl) {
+    for (std::size_t i = 1; i < cl.arguments.size(); ++i) {
+        const std::string& argument = cl.arguments[i];
+        if (argument == kEndOfSwitches) return;
+        if (argument == "--help" || argument == "-h") {
+            cl.help = true;
+            return;
+        }
+        if (argument == "--version") {
+            cl.version = true;
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(int argc, const char* const* argv) {
     CommandLine cl;
     for (int i = 0; i < argc; ++i) cl.arguments.push_back(utf8_to_cp1251_lossy(argv[i]));
 
+    FindHelpOrVersion(cl);
+    if (cl.help || cl.version) return cl;
+
     for (int i = 1; i < argc && cl.valid; ++i) {
         const std::string& argument = cl.arguments[i];
-        if (!CommandLine::is_switch(argument)) {
+        if (cl.end_of_switches < 0 && argument == kEndOfSwitches) {
+            cl.end_of_switches = i;
+            continue;
+        }
+        if (cl.end_of_switches >= 0 || !CommandLine::is_switch(argument)) {
             if (cl.first_file < 0) cl.first_file = i;
             continue;
         }

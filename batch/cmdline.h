@@ -1,4 +1,6 @@
-// The command line: tomeo -LETTERS FILE [FILE ...] runs a batch, tomeo [FILE] the window.
+// The command line: tomeo -LETTERS FILE [FILE ...] runs a batch, tomeo [FILE] the window,
+// tomeo --help (-h) and tomeo --version print the usage text or the version. "--" ends
+// the switches: every argument after it names a file, even one beginning with '-'.
 #pragma once
 
 #include <cstdint>
@@ -14,9 +16,19 @@ struct CommandLine {
     std::vector<std::string> arguments;
     std::uint32_t operations = 0;  // OP_ flags of the switch argument
     int first_file = -1;           // index of the first file argument, -1 when none
+    int end_of_switches = -1;      // index of "--", -1 when none
     bool valid = true;
+    // --help or -h / --version before "--": the first of them is all that is done.
+    bool help = false;
+    bool version = false;
 
     bool batch_mode() const { return operations != 0; }
+    // Whether argument i names a file: every argument after "--"; before it, those that
+    // do not begin with '-'.
+    bool is_file(int i) const {
+        if (end_of_switches >= 0 && i >= end_of_switches) return i > end_of_switches;
+        return !is_switch(arguments[i]);
+    }
     static bool is_switch(const std::string& argument) { return argument.starts_with('-'); }
 };
 

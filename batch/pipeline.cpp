@@ -6,6 +6,7 @@
 #include "batch/app.h"
 #include "batch/operations.h"
 #include "batch/paths.h"
+#include "batch/progress.h"
 #include "batch/settings.h"
 #include "book/fb2_reader.h"
 #include "book/stream_source.h"
@@ -750,14 +751,17 @@ bool stays_listed(std::uint8_t mode, const char* listed_dir, const char* dir) {
 
 }  // namespace
 
-void Pipeline::RunOperationsOnList(std::uint32_t operations, Report& report) {
+void Pipeline::RunOperationsOnList(std::uint32_t operations, Report& report,
+                                   ListRunProgress* progress) {
     list_.ClearProcessedMarks();
+    if (progress != nullptr) progress->ListStarted(CountBooks(list_));
     for (std::int32_t i = 0; i < list_.count(); ++i) {
         MakeCurrent(i);
         if (current_.kind == KIND_DIRECTORY || current_.kind == KIND_DRIVE ||
             current_.processed != 0) {
             continue;
         }
+        if (progress != nullptr) progress->FileStarted(current_);
         ProcessFile(operations);
         if (!produced_.name.is_empty()) AddProducedFile();
         if (stays_listed(list_.mode, current_dir_.c_str(), current_.dir.c_str())) {
@@ -767,6 +771,7 @@ void Pipeline::RunOperationsOnList(std::uint32_t operations, Report& report) {
             --i;
         }
         if (result_ != 0) ReportCurrentResults(report);
+        if (progress != nullptr) progress->FileDone(result_ != 0);
     }
 }
 

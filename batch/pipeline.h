@@ -34,6 +34,7 @@
 
 namespace tomeo {
 
+class ListRunProgress;
 struct Globals;
 struct RunBuffers;
 struct Settings;
@@ -76,8 +77,9 @@ public:
     // entries marked processed are skipped), appending the messages of every failed
     // file to the report. An entry whose file left the listed directory (in list mode 2:
     // the tree below it) is removed; a text file produced there is listed after its
-    // source and not processed again.
-    void RunOperationsOnList(std::uint32_t operations, Report& report);
+    // source and not processed again. The progress, when given, hears of every book.
+    void RunOperationsOnList(std::uint32_t operations, Report& report,
+                             ListRunProgress* progress = nullptr);
 
     // Lists the produced text file when it lies in the listed directory (or below it in
     // list mode 2): a new entry right after the current one, or the entry of that name

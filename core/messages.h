@@ -67,4 +67,39 @@ inline constexpr auto kScriptFunctionDetail = cp1251(", неизвестная �
 inline constexpr auto kScriptProcedureDetail = cp1251(", неизвестная процедура");
 inline constexpr auto kScriptErrorLine = cp1251(" (строка ");
 
+// The usage text of tomeo --help (lines end with a line feed; at most 79 columns).
+inline constexpr auto kUsage = cp1251(
+    "Использование:\n"
+    "  tomeo -КЛЮЧИ [--] ФАЙЛ [ФАЙЛ ...]  операции над книгами, без окна\n"
+    "  tomeo [[--] ФАЙЛ]                  окно (в этой сборке его ещё нет)\n"
+    "  tomeo --help | -h                  эта справка\n"
+    "  tomeo --version                    название и версия\n"
+    "\n"
+    "КЛЮЧИ — одна или несколько строчных букв после одного знака «-»:\n"
+    "  r  переименовать файл по книге (имя вычисляет скрипт rename.sc)\n"
+    "  m  переместить файл в каталог, который вычисляет скрипт move.sc\n"
+    "  z  упаковать файл в zip-архив\n"
+    "  u  перекодировать FB2 или текст из UTF-8 в WIN1251\n"
+    "  t  сделать из FB2 текстовый файл (заголовок пишет скрипт txthdr.sc)\n"
+    "  d  перекодировать текст из DOS (866) в WIN1251\n"
+    "\n"
+    "ФАЙЛ — книга .txt, .fb2 или .rtf, отдельно или в zip-архиве. В последней\n"
+    "части имени можно указать * и ?; шаблон берут в кавычки, чтобы его не\n"
+    "раскрыла оболочка: tomeo -r '*.fb2'. После «--» каждый аргумент — файл,\n"
+    "даже если он начинается с «-».\n"
+    "\n"
+    "Скрипты rename.sc, move.sc, txthdr.sc и настройки settings.ini хранятся\n"
+    "в $XDG_CONFIG_HOME/tomeo/, по умолчанию в ~/.config/tomeo/.\n"
+    "\n"
+    "Код завершения: 0 — всё выполнено; 1 — неверная командная строка или\n"
+    "хотя бы одна операция не удалась (о каждой сказано в сообщении).\n"
+    "\n"
+    "Подробнее: man tomeo\n");
+
+// The progress of a batch on a terminal: the line redrawn for every book, and the
+// summary line at the end (%1 and %2 are numbers).
+inline constexpr auto kProgress = cp1251("обработано %1 из %2: ");
+inline constexpr auto kSummary = cp1251("Обработано книг: %1, с ошибками: %2.");
+inline constexpr auto kSummaryNotFound = cp1251(" Не найдено: %1.");
+
 }  // namespace tomeo::msg

@@ -1,4 +1,5 @@
 #include <pwd.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,6 +18,28 @@ bool to_cp1251_directory(const std::string& utf8, WSTR& out) {
     if (utf8.empty() || !utf8_to_cp1251(utf8, converted)) return false;
     out.assign(converted.c_str(), static_cast<std::int32_t>(converted.size()));
     out.ensure_trailing_backslash();
+    return true;
+}
+
+// The UTF-8 form of a Windows-1251 text, CR LF becoming a line feed.
+std::string utf8_lines(const char* text) {
+    const std::string utf8 = cp1251_to_utf8(text);
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if (utf8[i] == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') continue;
+        out += utf8[i];
+    }
+    return out;
+}
+
+bool write_all(int fd, const std::string& out) {
+    for (std::size_t done = 0; done < out.size();) {
+        const ssize_t n = write(fd, out.data() + done, out.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
     return true;
 }
 
@@ -71,6 +94,25 @@ void WriteStandardError(const char* text) {
         if (n <= 0) return;
         done += static_cast<std::size_t>(n);
     }
+}
+
+bool WriteStandardOutput(const char* text) {
+    return write_all(STDOUT_FILENO, utf8_lines(text));
+}
+
+bool StandardErrorIsTerminal() {
+    return isatty(STDERR_FILENO) == 1;
+}
+
+int TerminalColumns() {
+    winsize size{};
+    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    return 80;
+}
+
+void ShowStatusLine(const char* text) {
+    // Back to the start of the line, the new text, then the rest of the line cleared.
+    write_all(STDERR_FILENO, "\r" + cp1251_to_utf8(text) + "\x1b[K");
 }
 
 }  // namespace tomeo::platform

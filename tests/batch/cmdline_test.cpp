@@ -22,9 +22,58 @@ TEST(ParseCommandLine, InvalidLines) {
                       {"-r"},
                       {"-r", "a.fb2", "-u", "b.fb2"},
                       {"a.fb2", "-", "b.fb2"},
-                      {"-r", "-"}}) {
+                      {"-r", "-"},
+                      {"--x"},
+                      {"---", "a.fb2"},
+                      {"--helpx"},
+                      {"-hr", "a.fb2"},
+                      {"-r", "--"},
+                      {"-r", "a.fb2", "-u", "--", "b.fb2"}}) {
         EXPECT_FALSE(Parse(args).valid) << *args.begin();
     }
+}
+
+TEST(ParseCommandLine, HelpAndVersionBeforeTheEndOfTheSwitches) {
+    const struct {
+        std::initializer_list<const char*> args;
+        bool help, version;
+    } cases[] = {
+        {{"--help"}, true, false},
+        {{"-h"}, true, false},
+        {{"--version"}, false, true},
+        {{"-r", "a.fb2", "-h"}, true, false},
+        {{"-x", "--version"}, false, true},      // wherever they stand, before anything invalid
+        {{"--version", "--help"}, false, true},  // the first of them counts
+        {{"--", "--help"}, false, false},        // a file named "--help"
+        {{"-H"}, false, false},
+    };
+    for (const auto& c : cases) {
+        const CommandLine cl = Parse(c.args);
+        EXPECT_EQ(cl.help, c.help) << *c.args.begin();
+        EXPECT_EQ(cl.version, c.version) << *c.args.begin();
+    }
+    EXPECT_TRUE(Parse({"--", "--help"}).valid);
+    EXPECT_FALSE(Parse({"-H"}).valid);
+}
+
+TEST(ParseCommandLine, DoubleDashEndsTheSwitches) {
+    const CommandLine cl = Parse({"-r", "--", "-a.fb2", "--", "-u"});
+    ASSERT_TRUE(cl.valid);
+    EXPECT_EQ(cl.operations, OP_RENAME);
+    EXPECT_EQ(cl.first_file, 3);
+    EXPECT_EQ(cl.end_of_switches, 2);
+    const bool files[] = {false, false, false, true, true, true};
+    for (int i = 1; i < 6; ++i) EXPECT_EQ(cl.is_file(i), files[i]) << i;
+
+    const CommandLine window = Parse({"--", "-r"});
+    ASSERT_TRUE(window.valid);
+    EXPECT_FALSE(window.batch_mode());
+    EXPECT_EQ(window.first_file, 2);
+
+    const CommandLine after = Parse({"a.fb2", "-z", "--"});
+    ASSERT_TRUE(after.valid);
+    EXPECT_EQ(after.operations, OP_ZIP);
+    EXPECT_FALSE(after.is_file(3));
 }
 
 TEST(ParseCommandLine, LettersAddTheirFlags) {

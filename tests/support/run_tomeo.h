@@ -18,4 +18,10 @@ struct TomeoRun {
 TomeoRun RunTomeo(const std::vector<std::string>& args, const std::string& working_dir,
                   const std::string& config_home = "", const std::string& home = "");
 
+// The same with standard output and standard error on one pseudo-terminal of that many
+// columns, as a person at a terminal sees them: everything lands in `out` (line feeds
+// as the program wrote them), `err` stays empty.
+TomeoRun RunTomeoOnTerminal(const std::vector<std::string>& args, const std::string& working_dir,
+                            int columns = 80);
+
 }  // namespace tomeo::test
