@@ -13,15 +13,16 @@
 #include "convert/text_codepage.h"
 #include "core/messages.h"
 #include "platform/clock.h"
+#include "platform/directories.h"
 #include "platform/env.h"
 #include "platform/files.h"
 #include "platform/path_separator.h"
+#include "zip/stream_compare.h"
 #include "zip/zip_writer.h"
 
 namespace tomeo {
 namespace {
 
-constexpr char kTemporaryPrefix[] = "new_";
 constexpr char kZipExtension[] = ".zip";
 constexpr char kTextExtension[] = ".txt";
 // An unknown tag is named in the report cut to this many bytes.
@@ -43,6 +44,13 @@ void join(WSTR& path, const WSTR& directory, const char* name) {
 
 bool same_ignoring_case(const char* a, const char* b) {
     return ComparePaths(a, b) == PATHS_EQUAL;
+}
+
+// A hidden name of ours in the directory, with the extension of name (which keeps an
+// archive an archive): where a finished file waits to take a name that is taken.
+void hidden_beside(WSTR& path, const WSTR& directory, const char* name) {
+    path.assign(directory);
+    path.append(platform::HiddenTemporaryName(path_ext(name)).c_str());
 }
 
 // The result flag of each operation left pending by a failure.
@@ -97,16 +105,17 @@ struct Pipeline::Call {
     std::optional<StreamBookSource> book_source;
     std::uint32_t source_attributes = platform::kAttributeArchive;
 
-    // The replacement, written at output_path (dest_path, or "new_" beside it).
+    // The replacement, named output_path when complete: dest_path, or a hidden name
+    // beside it when it takes the source's own path or dest_path exists already.
     FileStreamPtr replacement;
     WSTR output_path;
-    bool replacement_created = false;
+    bool replacement_created = false;  // it bears output_path
     bool temporary_name = false;
+    bool verify_existing = false;  // dest_path exists: it may hold this very book
 
-    FileStreamPtr extract;
-    bool extract_created = false;
+    FileStreamPtr extract;  // a new file: it has its name only once complete
 
-    // The text file, written under "new_" beside its final path.
+    // The text file, named with a hidden name beside its final path when complete.
     FileStreamPtr text;
     WSTR text_name, text_physical_name, text_dir, text_path, text_output_path;
     bool text_created = false;
@@ -369,17 +378,25 @@ bool Pipeline::CreateOutputs(Call& c) {
 
     if (c.write_new) {
         c.temporary_name = same_ignoring_case(c.dest_path.c_str(), c.source_path.c_str());
-        c.output_path.assign(c.dest_dir);
-        if (c.temporary_name) c.output_path.append(kTemporaryPrefix);
-        c.output_path.append(c.new_physical_name);
         if (c.has(kMoves) && !DirectoryExists(c.dest_dir.c_str())) {
             WSTR directory(c.dest_dir);
             directory.drop_trailing_backslash();
             if (!CreateDirectoryPath(directory.c_str())) return FailedCall();
         }
+        // A file of the destination's name may be this book's own result, left by a run
+        // killed before it could delete the source: the new file is compared with it.
+        platform::FileStamp stamp;
+        c.verify_existing =
+            !c.temporary_name &&
+            platform::ExamineName(c.dest_path.c_str(), stamp) != platform::NameState::Missing;
+        if (c.temporary_name || c.verify_existing) {
+            hidden_beside(c.output_path, c.dest_dir, c.new_physical_name.c_str());
+        } else {
+            c.output_path.assign(c.dest_path);
+        }
         c.replacement = stream_create(c.output_path.c_str(), false, c.source_attributes);
         if (!c.replacement) return FailedCall();
-        c.replacement_created = true;
+        if (!fs_copy_access(*c.replacement, *c.source)) return FailedCall();
         if (c.output_container == CONTAINER_ZIP) {
             if (c.replacement->kind != kStreamZip) return false;
             TFILESTREAM& out = *c.replacement;
@@ -398,7 +415,6 @@ bool Pipeline::CreateOutputs(Call& c) {
     if (c.has(OP_EXTRACT)) {
         c.extract = fs_create(extraction_path_.c_str(), false, c.source->attributes);
         if (!c.extract) return false;
-        c.extract_created = true;
     }
 
     if (c.has(OP_TOTEXT)) {
@@ -434,14 +450,12 @@ bool Pipeline::CreateOutputs(Call& c) {
             taken != FailReason::None) {
             return Refuse(taken);
         }
-        // Written beside its final name, so that an older text file stays until the new
-        // one is complete.
-        c.text_output_path.assign(c.text_dir);
-        c.text_output_path.append(kTemporaryPrefix);
-        c.text_output_path.append(c.text_physical_name);
+        // Named beside its final name when complete, so that an older text file stays
+        // until the new one takes its place.
+        hidden_beside(c.text_output_path, c.text_dir, c.text_physical_name.c_str());
         c.text = stream_create(c.text_output_path.c_str(), false, attributes);
         if (!c.text) return FailedCall();
-        c.text_created = true;
+        if (!fs_copy_access(*c.text, *c.source)) return FailedCall();
         if (!loose_text) {
             if (c.text->kind != kStreamZip) return false;
             c.text->name.assign(c.text_name.c_str());
@@ -560,12 +574,13 @@ bool Pipeline::FinishOutputs(Call& c) {
             stream_close(std::move(c.extract), close_info_) != 0) {
             return false;
         }
-        c.extract_created = false;  // complete: it stays
         c.drop(OP_EXTRACT);
     }
     if (c.text) {
         const bool packed = c.text->kind == kStreamZip;
-        if (stream_close(std::move(c.text), close_info_) != 0) return FailedCall();
+        const bool closed = stream_close(std::move(c.text), close_info_) == 0;
+        c.text_created = close_info_.published;
+        if (!closed) return FailedCall();
         // What bears the name now, not what bore it when the conversion began.
         if (const FailReason taken =
                 TextMayBeReplaced(c.text_path.c_str(), c.text_name.c_str(), packed);
@@ -598,10 +613,9 @@ bool Pipeline::FinishOutputs(Call& c) {
 
     if (!c.replacement) return true;
     // The new file must be complete and on disk, its name too, before the source goes.
-    if (stream_close(std::move(c.replacement), close_info_) != 0 ||
-        !platform::FlushDirectory(c.dest_dir.c_str())) {
-        return FailedCall();
-    }
+    const bool closed = stream_close(std::move(c.replacement), close_info_) == 0;
+    c.replacement_created = close_info_.published;
+    if (!closed || !platform::FlushDirectory(c.dest_dir.c_str())) return FailedCall();
     if (!ReplaceSource(c)) return false;
 
     TakeReplacement(c);
@@ -639,6 +653,22 @@ void Pipeline::TakeReplacement(Call& c) {
 bool Pipeline::ReplaceSource(Call& c) {
     const char* source = c.source_path.c_str();
     const char* dest = c.dest_path.c_str();
+    if (c.verify_existing) {
+        // Only a destination that holds exactly the new content lets the source go.
+        if (!stream_contents_equal(c.output_path.c_str(), dest)) {
+            return Refuse(FailReason::NameTaken);
+        }
+        if (!platform::RemoveFile(c.output_path.c_str())) return FailedCall();
+        c.replacement_created = false;
+        // The record describes the file that stays.
+        platform::FileStatus status;
+        if (platform::GetFileStatus(dest, status)) {
+            close_info_.filesize = static_cast<std::int32_t>(status.size);
+            close_info_.filetime = status.last_write_time;
+        }
+        if (!SourceMayGo(c)) return false;
+        return platform::RemoveFile(source) || FailedCall();
+    }
     if (!c.temporary_name) {
         if (!SourceMayGo(c)) return false;
         if (!platform::RemoveFile(source)) return FailedCall();
@@ -709,7 +739,6 @@ bool Pipeline::PlainMove(Call& c) {
 void Pipeline::Fail(Call& c) {
     // Unfinished outputs are dropped unflushed and deleted; the source is never deleted.
     c.extract.reset();
-    if (c.extract_created) platform::RemoveFile(extraction_path_.c_str());
     c.text.reset();
     if (c.text_created) platform::RemoveFile(c.text_output_path.c_str());
     c.replacement.reset();

@@ -6,10 +6,11 @@
 // Within one call the order is fixed: the code page, the description, the information
 // text, move.sc, rename.sc, then one pass over the content writing the replacement file
 // and the text file, then the source is replaced, or renamed or moved by the file
-// system when nothing new had to be written. A replacement is created under a name that
-// does not exist yet (under "new_" + name when it takes the source's own path), written
-// completely and flushed to disk with its directory before the source goes; a "new_"
-// file then takes the source's place in one atomic rename.
+// system when nothing new had to be written. A new file has no name while it is written
+// (zip/file_stream.h): complete and flushed, it takes its final name, never replacing,
+// or a hidden temporary name when it takes the source's own path, from which it then
+// replaces the source in one atomic rename. It takes the source's permission bits and,
+// where the process may, its owner and group.
 #pragma once
 
 #include <cerrno>

@@ -42,9 +42,10 @@ struct DirectoryEntry {
 };
 
 // A search of one directory. Every entry is given, hidden ones included, except "." and
-// "..", names without a Windows-1251 form, and what is neither a directory nor a regular
-// file (devices, pipes, sockets, dangling links). Symbolic links count as what they
-// point to.
+// "..", names without a Windows-1251 form, what is neither a directory nor a regular
+// file (devices, pipes, sockets, dangling links), and our own hidden temporary files
+// (platform/files.h): those that no running process will finish are removed on the way.
+// Symbolic links count as what they point to.
 class DirectorySearch {
 public:
     DirectorySearch() = default;
@@ -65,6 +66,7 @@ public:
 private:
     void Close();
     bool StatEntry(const char* os_name);
+    void RemoveIfStale(const char* os_name, long process);
 
     DIR* dir_ = nullptr;
     FileIdentity identity_;

@@ -1,6 +1,11 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 #include "convert/charset.h"
 #include "platform/clock.h"
@@ -119,10 +124,29 @@ bool DirectorySearch::StatEntry(const char* os_name) {
     return have_stat_;
 }
 
+// A hidden temporary file of ours whose process has ended (or that is older than any
+// run takes to write one, should its number have been given to another process since)
+// will never be finished: it goes. One that a running process writes stays.
+void DirectorySearch::RemoveIfStale(const char* os_name, long process) {
+    constexpr std::time_t kStaleSeconds = 3600;
+    bool stale = process != static_cast<long>(getpid()) &&
+                 sys_kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH;
+    struct stat st {};
+    if (sys_fstatat(dirfd(dir_), os_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) {
+        return;
+    }
+    if (!stale && std::time(nullptr) - st.st_mtim.tv_sec > kStaleSeconds) stale = true;
+    if (stale) sys_unlinkat(dirfd(dir_), os_name);
+}
+
 bool DirectorySearch::Next(const char* pattern, DirectoryEntry& entry) {
     if (dir_ == nullptr) return false;
     while (const dirent* d = sys_readdir(dir_)) {
         if (IsDotOrDotDot(d->d_name)) continue;
+        if (long process = 0; IsHiddenTemporaryName(d->d_name, &process)) {
+            RemoveIfStale(d->d_name, process);
+            continue;
+        }
         if (!PathFromDisk(d->d_name, name_1251_)) continue;  // no Windows-1251 form
         if (!MatchesPattern(name_1251_.c_str(), pattern)) continue;
 

@@ -5,6 +5,8 @@
 // any of them fail.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cerrno>
 #include <cstdint>
 #include <string>
@@ -33,9 +35,20 @@ bool PathFromDisk(std::string_view disk_path, std::string& path);
 
 enum class FileAccess { Read, Write, ReadWrite };
 enum class CreateMode {
-    New,      // fails when the name exists (O_EXCL)
+    // Fails when the name exists. The file is written without a name in the target's
+    // directory and only takes the name with publish(), never replacing another file:
+    // no partial file ever bears it. Closed or dropped unpublished, the file is gone.
+    New,
     Replace,  // an existing file is emptied and reused
 };
+
+// Names of our own temporary files: ".tomeo-" + process number + "-" + random digits +
+// ".tmp", then the extension asked for (so that the kind of a file stays visible). The
+// directory scan never lists such a name, and removes those left by a process that has
+// ended (or older than an hour) from a directory it lists.
+std::string HiddenTemporaryName(std::string_view extension);
+// process, when given, receives the number of the process that made the name.
+bool IsHiddenTemporaryName(const char* name, long* process = nullptr);
 
 // What tells whether a file changed: which file it is, its size and its modification
 // time to the finest step the file system keeps.
@@ -66,10 +79,19 @@ public:
     // directory, device or pipe. Others may go on reading the file while it is open.
     static File open(const char* path, FileAccess access);
     // A new regular file opened for writing. kAttributeReadOnly in attributes makes the
-    // file read-only on disk (this handle still writes).
+    // file read-only on disk (this handle still writes). With CreateMode::New the file
+    // has no name until publish().
     static File create(const char* path, CreateMode mode, std::uint32_t attributes);
 
     bool is_open() const { return fd_ >= 0; }
+    // Gives a new file its name (the path it was created for), never replacing a file
+    // that bears it meanwhile (false, errno EEXIST). True at once for a file that has a
+    // name. Flush the file first: the name must only ever stand for complete content.
+    bool publish();
+    bool published() const { return pending_ == Pending::None; }
+    // The permission bits of the file open as model, and its owner and group where this
+    // process may set them (changing owners is a privilege: quietly skipped without it).
+    bool copy_access_from(const File& model);
 
     // Reads count bytes at offset, fewer only at the end of the file: the number read,
     // or -1. Nothing but the bytes read changes on failure.
@@ -87,8 +109,15 @@ public:
     bool close();
 
 private:
+    enum class Pending { None, Unnamed, Hidden };
     explicit File(int fd) : fd_(fd) {}
+    void discard();
+    static File create_pending(const std::string& disk_path, mode_t mode);
+
     int fd_ = -1;
+    Pending pending_ = Pending::None;
+    std::string name_;    // Unnamed, Hidden: the disk path publish() gives
+    std::string hidden_;  // Hidden: the temporary name it bears meanwhile
 };
 
 struct FileStatus {
@@ -115,10 +144,13 @@ bool ReadWholeFile(const char* path, std::int64_t limit, std::string& bytes);
 
 // Renames or moves a file, never replacing an existing one (the move fails instead).
 // A change of letter case alone works on a case-insensitive file system (FAT of an
-// e-reader). Across file systems the file is copied to a newly created target, flushed
-// with its modification time kept, and only then is the source deleted; on any failure
-// the partial target is deleted and the source stays. A source whose size or time
-// changed during the copy stays too (errno kErrorFileChanged). Identical paths succeed at once.
+// e-reader). Across file systems the file is copied to a new file without a name,
+// flushed with its modification time, permissions and owner kept, given the target
+// name, and only then is the source deleted; on any failure the source stays and no
+// partial copy bears a name. A target on another file system that holds exactly the
+// source's bytes (a copy whose source was not yet deleted when a run was killed) only
+// makes the source go. A source whose size or time changed during the copy stays
+// (errno kErrorFileChanged). Identical paths succeed at once.
 bool MoveFile(const char* from, const char* to);
 
 // Renames a file over an existing one in one atomic step: at every moment either the

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <random>
 
 #include "convert/charset.h"
 #include "platform/clock.h"
@@ -115,84 +116,42 @@ bool rename_through_temporary(const std::string& from, const std::string& to) {
     return false;
 }
 
-// A descriptor closed at the end of the scope, for the copy below.
-class ScopedFd {
-public:
-    explicit ScopedFd(int fd) : fd_(fd) {}
-    ~ScopedFd() {
-        if (fd_ >= 0) sys_close(fd_);
-    }
-    ScopedFd(const ScopedFd&) = delete;
-    ScopedFd& operator=(const ScopedFd&) = delete;
-    int get() const { return fd_; }
-    bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return sys_close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
-bool copy_data(int in, int out) {
-    const auto block = std::make_unique<char[]>(kCopyBlock);
-    for (std::int64_t offset = 0;;) {
-        const ssize_t n = sys_pread(in, block.get(), kCopyBlock, offset);
-        if (n == 0) return true;
-        if (n < 0) return false;
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = sys_pwrite(out, block.get() + done, n - done, offset + done);
-            if (w <= 0) return false;
-            done += w;
-        }
-        offset += n;
-    }
-}
-
-// Copies src, a regular file, to a newly created dst with the same permissions and
-// times, flushes dst and its directory, then deletes src. Any failure deletes dst.
-bool copy_then_delete(const std::string& src, const std::string& dst) {
-    ScopedFd in(sys_open(src.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK));
-    struct stat st {};
-    if (in.get() < 0 || sys_fstat(in.get(), &st) != 0) return false;
-    if (!S_ISREG(st.st_mode)) {
-        errno = EXDEV;
-        return false;
-    }
-    ScopedFd out(sys_open(dst.c_str(), O_WRONLY | O_CREAT | O_EXCL, st.st_mode & 0777));
-    if (out.get() < 0) return false;
-
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    bool ok = copy_data(in.get(), out.get()) && sys_fchmod(out.get(), st.st_mode & 0777) == 0 &&
-              sys_futimens(out.get(), times) == 0 && sys_fsync(out.get()) == 0;
-    int error = ok ? 0 : errno;
-    // Another program wrote to the source meanwhile: the copy may miss what it wrote.
-    struct stat now {};
-    if (ok && (sys_fstat(in.get(), &now) != 0 || !(stamp_of(now) == stamp_of(st)))) {
-        ok = false;
-        error = kErrorFileChanged;
-    }
-    if (!out.close() && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (ok && !flush_disk_directory(directory_of(dst))) {
-        ok = false;
-        error = errno;
-    }
-    if (ok && sys_unlink(src.c_str()) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
-        sys_unlink(dst.c_str());
-        errno = error;
-    }
-    return ok;
-}
-
 }  // namespace
+
+std::string HiddenTemporaryName(std::string_view extension) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::random_device random;
+    std::string name = ".tomeo-" + std::to_string(getpid()) + "-";
+    for (int i = 0; i < 4; ++i) {
+        for (unsigned bits = random(), j = 0; j < 4; ++j, bits >>= 4) name += kDigits[bits & 15];
+    }
+    name += ".tmp";
+    name += extension;
+    return name;
+}
+
+bool IsHiddenTemporaryName(const char* name, long* process) {
+    constexpr std::string_view kPrefix = ".tomeo-";
+    const std::string_view text(name);
+    if (!text.starts_with(kPrefix)) return false;
+    std::size_t i = kPrefix.size();
+    long pid = 0;
+    const std::size_t digits = i;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && i - digits < 10; ++i) {
+        pid = pid * 10 + (text[i] - '0');
+    }
+    if (i == digits || i >= text.size() || text[i] != '-') return false;
+    const std::size_t random_start = ++i;
+    while (i < text.size() &&
+           ((text[i] >= '0' && text[i] <= '9') || (text[i] >= 'a' && text[i] <= 'f'))) {
+        ++i;
+    }
+    if (i == random_start || text.substr(i, 4) != ".tmp") return false;
+    i += 4;
+    if (i != text.size() && text[i] != '.') return false;
+    if (process != nullptr) *process = pid;
+    return true;
+}
 
 bool PathToDisk(const char* path, std::string& disk_path) {
     if (std::strchr(path, kUnrepresentable) != nullptr) {
@@ -210,20 +169,42 @@ bool PathFromDisk(std::string_view disk_path, std::string& path) {
 // --- File -------------------------------------------------------------------------
 
 File::~File() {
-    if (fd_ >= 0) sys_close(fd_);
+    if (fd_ >= 0) {
+        discard();
+        sys_close(fd_);
+    }
 }
 
-File::File(File&& other) noexcept : fd_(other.fd_) {
+File::File(File&& other) noexcept
+    : fd_(other.fd_),
+      pending_(other.pending_),
+      name_(std::move(other.name_)),
+      hidden_(std::move(other.hidden_)) {
     other.fd_ = -1;
+    other.pending_ = Pending::None;
 }
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
-        if (fd_ >= 0) sys_close(fd_);
+        if (fd_ >= 0) {
+            discard();
+            sys_close(fd_);
+        }
         fd_ = other.fd_;
+        pending_ = other.pending_;
+        name_ = std::move(other.name_);
+        hidden_ = std::move(other.hidden_);
         other.fd_ = -1;
+        other.pending_ = Pending::None;
     }
     return *this;
+}
+
+// An unpublished file must leave nothing behind: an unnamed one vanishes with its
+// descriptor, a hidden temporary name is removed.
+void File::discard() {
+    if (pending_ == Pending::Hidden) sys_unlink(hidden_.c_str());
+    pending_ = Pending::None;
 }
 
 File File::open(const char* path, FileAccess access) {
@@ -245,9 +226,9 @@ File File::create(const char* path, CreateMode mode, std::uint32_t attributes) {
     std::string disk;
     if (!PathToDisk(path, disk)) return File();
     const bool read_only = (attributes & kAttributeReadOnly) != 0;
-    const int flags =
-        O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | (mode == CreateMode::New ? O_EXCL : O_TRUNC);
-    File file(sys_open(disk.c_str(), flags, read_only ? 0444 : 0666));
+    if (mode == CreateMode::New) return create_pending(disk, read_only ? 0444 : 0666);
+    File file(sys_open(disk.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_TRUNC,
+                       read_only ? 0444 : 0666));
     if (!file.is_open()) return file;
     struct stat st {};
     // A replaced file keeps its old permissions unless asked to become read-only.
@@ -256,10 +237,78 @@ File File::create(const char* path, CreateMode mode, std::uint32_t attributes) {
         (!read_only || (st.st_mode & 0222) == 0 || sys_fchmod(file.fd_, st.st_mode & 07555) == 0);
     if (usable) return file;
     file.close();
-    // A file this call created (O_EXCL: it is a new regular file) must not stay behind;
-    // an existing one is not ours to delete.
-    if (mode == CreateMode::New) sys_unlink(disk.c_str());
     return File();
+}
+
+File File::create_pending(const std::string& disk_path, mode_t mode) {
+    // The name is refused at once when it is taken; publish() checks again at the end.
+    struct stat st {};
+    if (sys_lstat(disk_path.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return File();
+    }
+    if (errno != ENOENT) return File();
+    const std::string directory = directory_of(disk_path);
+    File file(sys_open(directory.empty() ? "." : directory.c_str(), O_TMPFILE | O_WRONLY | O_NOCTTY,
+                       mode));
+    if (file.is_open()) {
+        file.pending_ = Pending::Unnamed;
+        file.name_ = disk_path;
+        return file;
+    }
+    // File systems without unnamed files (FAT, some network ones): a hidden name of ours.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return File();
+    const std::size_t slash = disk_path.rfind('/');
+    const std::size_t dot = disk_path.rfind('.');
+    const std::string_view extension =
+        dot == std::string::npos || (slash != std::string::npos && dot < slash)
+            ? std::string_view()
+            : std::string_view(disk_path).substr(dot);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        std::string hidden = directory + HiddenTemporaryName(extension);
+        file = File(
+            sys_open(hidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NONBLOCK | O_NOCTTY, mode));
+        if (file.is_open()) {
+            file.pending_ = Pending::Hidden;
+            file.name_ = disk_path;
+            file.hidden_ = std::move(hidden);
+            return file;
+        }
+        if (errno != EEXIST) break;
+    }
+    return File();
+}
+
+bool File::publish() {
+    if (fd_ < 0) return false;
+    if (pending_ == Pending::Unnamed) {
+        // linkat never replaces: a file that took the name meanwhile stays as it is.
+        if (sys_link_open_file(fd_, name_.c_str()) != 0) return false;
+    } else if (pending_ == Pending::Hidden) {
+        const int error = rename_no_replace(hidden_, name_);
+        if (error != 0) {
+            errno = error;
+            return false;
+        }
+    }
+    pending_ = Pending::None;
+    return true;
+}
+
+bool File::copy_access_from(const File& model) {
+    struct stat st {};
+    if (fd_ < 0 || model.fd_ < 0 || sys_fstat(model.fd_, &st) != 0) return false;
+    if (sys_fchown(fd_, st.st_uid, st.st_gid) != 0) {
+        if (errno != EPERM && errno != EINVAL) return false;
+        // Only a privileged process gives a file away; the group may still be ours.
+        if (sys_fchown(fd_, static_cast<uid_t>(-1), st.st_gid) != 0 && errno != EPERM &&
+            errno != EINVAL) {
+            return false;
+        }
+    }
+    // Set after the owner, whose change may clear bits; set-id bits are never carried.
+    // FAT keeps no permission bits and may refuse to be asked.
+    return sys_fchmod(fd_, st.st_mode & 01777) == 0 || errno == EPERM || errno == EOPNOTSUPP;
 }
 
 std::int64_t File::read_at(void* buffer, std::int64_t count, std::int64_t offset) {
@@ -322,6 +371,7 @@ bool File::set_last_write_time(FILETIME local_time) {
 
 bool File::close() {
     if (fd_ < 0) return true;
+    discard();
     const int fd = fd_;
     fd_ = -1;
     return sys_close(fd) == 0;
@@ -381,6 +431,97 @@ bool ReadWholeFile(const char* path, std::int64_t limit, std::string& bytes) {
     }
 }
 
+namespace {
+
+// True when the file open as `file` holds exactly the bytes of the file at path.
+bool same_bytes(File& file, const char* path) {
+    File other = File::open(path, FileAccess::Read);
+    std::int64_t size = 0, other_size = 0;
+    if (!other.is_open() || !file.size(size) || !other.size(other_size) || size != other_size) {
+        return false;
+    }
+    const auto a = std::make_unique<char[]>(kCopyBlock);
+    const auto b = std::make_unique<char[]>(kCopyBlock);
+    for (std::int64_t offset = 0; offset < size; offset += kCopyBlock) {
+        const std::int64_t n = std::min(kCopyBlock, size - offset);
+        if (file.read_at(a.get(), n, offset) != n || other.read_at(b.get(), n, offset) != n ||
+            std::memcmp(a.get(), b.get(), static_cast<std::size_t>(n)) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool copy_data(File& in, File& out) {
+    const auto block = std::make_unique<char[]>(kCopyBlock);
+    for (std::int64_t offset = 0;;) {
+        const std::int64_t n = in.read_at(block.get(), kCopyBlock, offset);
+        if (n == 0) return true;
+        if (n < 0 || out.write_at(block.get(), n, offset) != n) return false;
+        offset += n;
+    }
+}
+
+// Copies a regular file to another file system: the copy is written without a name,
+// takes the source's times, permissions and owner, is flushed, and only then given the
+// target name (never replacing) and its directory flushed; then the source is deleted.
+bool copy_then_delete(const char* from, const char* to, const std::string& src,
+                      const std::string& dst) {
+    struct stat st {};
+    if (sys_lstat(src.c_str(), &st) != 0) return false;
+    if (!S_ISREG(st.st_mode)) {
+        errno = EXDEV;
+        return false;
+    }
+    File in = File::open(from, FileAccess::Read);
+    ContentStamp read;
+    if (!in.is_open() || !in.stamp(read)) return false;
+    // A target with exactly these bytes is our own copy from a run killed before it
+    // could delete the source: only the deletion is left to do.
+    struct stat target {};
+    if (sys_lstat(dst.c_str(), &target) == 0) {
+        if (!S_ISREG(target.st_mode) || !same_bytes(in, to)) {
+            errno = EEXIST;
+            return false;
+        }
+        in.close();
+        return sys_unlink(src.c_str()) == 0;
+    }
+    if (errno != ENOENT) return false;
+
+    File out = File::create(to, CreateMode::New, 0);
+    FILETIME time = 0;
+    if (!out.is_open() || !copy_data(in, out) || !out.copy_access_from(in) ||
+        !in.last_write_time(time) || !out.set_last_write_time(time) || !out.flush() ||
+        !out.publish()) {
+        return false;  // `out` has no name and vanishes
+    }
+    bool ok = out.close();
+    int error = ok ? 0 : errno;
+    if (ok && !flush_disk_directory(directory_of(dst))) {
+        ok = false;
+        error = errno;
+    }
+    // Another program wrote to the source meanwhile: the copy may miss what it wrote.
+    ContentStamp now;
+    if (ok && (!in.stamp(now) || !(now == read))) {
+        ok = false;
+        error = kErrorFileChanged;
+    }
+    in.close();
+    if (ok && sys_unlink(src.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        sys_unlink(dst.c_str());
+        errno = error;
+    }
+    return ok;
+}
+
+}  // namespace
+
 bool MoveFile(const char* from, const char* to) {
     std::string src, dst;
     if (!PathToDisk(from, src) || !PathToDisk(to, dst)) return false;
@@ -390,7 +531,7 @@ bool MoveFile(const char* from, const char* to) {
     if (error == EEXIST && differ_only_in_case(from, to) && same_file(src, dst)) {
         return rename_through_temporary(src, dst);
     }
-    if (error == EXDEV) return copy_then_delete(src, dst);
+    if (error == EXDEV) return copy_then_delete(from, to, src, dst);
     errno = error;
     return false;
 }
@@ -415,8 +556,8 @@ bool WriteFileReplacing(const char* path, std::string_view bytes) {
     }
     if (!file.is_open()) return false;
     const auto size = static_cast<std::int64_t>(bytes.size());
-    const bool written =
-        file.write_at(bytes.data(), size, 0) == size && file.flush() && file.close();
+    const bool written = file.write_at(bytes.data(), size, 0) == size && file.flush() &&
+                         file.publish() && file.close();
     if (!written || !ReplaceFile(temporary.c_str(), path)) {
         RemoveFile(temporary.c_str());
         return false;

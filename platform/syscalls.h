@@ -28,6 +28,8 @@ enum class SysOp {
     ReadDir,
     SetTime,
     Chmod,
+    Chown,
+    Signal,
 };
 
 // A test's fault injector, asked before every system call.
@@ -61,7 +63,12 @@ int sys_fstatat(int dirfd, const char* name, struct stat* st, int flags);
 int sys_rename_noreplace(const char* from, const char* to);
 int sys_rename(const char* from, const char* to);
 int sys_link(const char* from, const char* to);
+// linkat of an open file that has no name yet (opened with O_TMPFILE): gives it the name
+// `to`, never replacing an existing one. Counted as Link.
+int sys_link_open_file(int fd, const char* to);
 int sys_unlink(const char* path);
+// unlinkat: name relative to the directory open as dirfd. Counted as Unlink.
+int sys_unlinkat(int dirfd, const char* name);
 int sys_mkdir(const char* path, mode_t mode);
 int sys_rmdir(const char* path);
 DIR* sys_opendir(const char* path);
@@ -72,5 +79,8 @@ int sys_futimens(int fd, const struct timespec times[2]);
 int sys_utimensat(const char* path, const struct timespec times[2]);
 int sys_fchmod(int fd, mode_t mode);
 int sys_chmod(const char* path, mode_t mode);
+int sys_fchown(int fd, uid_t owner, gid_t group);
+// kill(2); with signal 0 it only asks whether the process exists.
+int sys_kill(pid_t pid, int signal);
 
 }  // namespace tomeo::platform

@@ -1,9 +1,11 @@
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 
 #include "platform/syscalls.h"
 
@@ -123,6 +125,20 @@ int sys_link(const char* from, const char* to) {
     return ::link(from, to);
 }
 
+int sys_link_open_file(int fd, const char* to) {
+    if (injected(SysOp::Link)) return -1;
+    // Through /proc, which needs no privilege; AT_EMPTY_PATH where /proc is not mounted.
+    const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, to, AT_SYMLINK_FOLLOW) == 0) return 0;
+    if (errno != ENOENT) return -1;
+    return ::linkat(fd, "", AT_FDCWD, to, AT_EMPTY_PATH);
+}
+
+int sys_unlinkat(int dirfd, const char* name) {
+    if (injected(SysOp::Unlink)) return -1;
+    return ::unlinkat(dirfd, name, 0);
+}
+
 int sys_unlink(const char* path) {
     if (injected(SysOp::Unlink)) return -1;
     return ::unlink(path);
@@ -170,6 +186,16 @@ int sys_fchmod(int fd, mode_t mode) {
 int sys_chmod(const char* path, mode_t mode) {
     if (injected(SysOp::Chmod)) return -1;
     return ::chmod(path, mode);
+}
+
+int sys_fchown(int fd, uid_t owner, gid_t group) {
+    if (injected(SysOp::Chown)) return -1;
+    return ::fchown(fd, owner, group);
+}
+
+int sys_kill(pid_t pid, int signal) {
+    if (injected(SysOp::Signal)) return -1;
+    return ::kill(pid, signal);
 }
 
 }  // namespace tomeo::platform

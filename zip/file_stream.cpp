@@ -86,12 +86,18 @@ bool fs_set_time(TFILESTREAM& stream, FILETIME local_time) {
     return stream.handle.set_last_write_time(local_time);
 }
 
+bool fs_copy_access(TFILESTREAM& stream, const TFILESTREAM& model) {
+    return stream.handle.copy_access_from(model.handle);
+}
+
 int fs_close(FileStreamPtr stream, TCLOSEINFO& info) {
     if (!stream) return -1;
     bool ok = true;
     if ((stream->mode & kStreamWrite) != 0) {
-        // A written file must be on disk before the pipeline deletes its source.
-        ok = stream->handle.flush();
+        // A written file must be on disk before it bears its name, and before the
+        // pipeline deletes its source.
+        ok = stream->handle.flush() && stream->handle.publish();
+        info.published = ok;
         info.filesize = stream->size;
         FILETIME time = 0;
         if (stream->handle.last_write_time(time)) info.filetime = time;

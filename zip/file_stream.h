@@ -68,6 +68,9 @@ struct TCLOSEINFO {
     FILETIME filetime = 0;        // its last-write time, local, read just before closing
     std::int32_t membersize = 0;  // member size of the last zip stream closed
     FILETIME membertime = 0;      // its member time, local
+    // The last stream closed that was open for writing now bears its name (a new file
+    // has none before its close, which gives it only when the content is complete).
+    bool published = false;
 };
 
 // --- Plain streams ---------------------------------------------------------------
@@ -79,7 +82,9 @@ struct TCLOSEINFO {
 FileStreamPtr fs_open(const char* path, const char* mode_text);
 // A new file opened for writing: with overwrite an existing file is replaced, without it
 // the creation fails when the name exists. attributes: Windows bits for the new file
-// (0x01 makes it read-only; 0 for none).
+// (0x01 makes it read-only; 0 for none). Without overwrite the file is written without
+// a name and takes it at a successful close (never replacing a file that took it
+// meanwhile); a stream dropped or failing before that leaves nothing behind.
 FileStreamPtr fs_create(const char* path, bool overwrite, std::uint32_t attributes);
 // Up to count bytes at `position`: fewer only at the end of the file, 0 there; -1 on a
 // system failure or when the stream is not open for reading.
@@ -90,9 +95,13 @@ std::int32_t fs_write(TFILESTREAM& stream, const void* buffer, std::int32_t coun
 std::int32_t fs_seek(TFILESTREAM& stream, std::int32_t offset);
 // Sets the file's last-write time (local time), for a copy that must keep its source's.
 bool fs_set_time(TFILESTREAM& stream, FILETIME local_time);
+// Gives a new file the permission bits of the file the model stream reads, and its
+// owner and group where this process may (a book rewritten keeps who may read it).
+bool fs_copy_access(TFILESTREAM& stream, const TFILESTREAM& model);
 // Closes and releases the stream. A stream open for writing is first flushed to disk
-// (a failed flush fails the close), and its size and last-write time go to
-// info.filesize and info.filetime. Gives 0, or -1 when the flush or close failed.
+// (a failed flush fails the close) and then given its name; its size and last-write
+// time go to info.filesize and info.filetime, and info.published tells whether it bears
+// its name. Gives 0, or -1 when the flush, the naming or the close failed.
 int fs_close(FileStreamPtr stream, TCLOSEINFO& info);
 
 // --- Dispatchers: the interface the rest of the program uses -----------------------

@@ -286,6 +286,11 @@ int zip_close(FileStreamPtr stream, TCLOSEINFO& info) {
     info.membersize = stream->member_size;
     info.membertime = stream->mtime;
     stream->zip.reset();
+    if (!ok) {
+        // An incomplete archive never takes its name: dropped, it leaves nothing.
+        info.published = false;
+        return -1;
+    }
     const int closed = fs_close(std::move(stream), info);
     return ok && closed == 0 ? 0 : -1;
 }

@@ -1,8 +1,9 @@
 // Fault injection: every system call of a kind fails in turn (the first, then the
 // second...) while an operation runs. Whatever fails, the book is never lost: either the
-// operation completed, or the source is there unchanged; and no "new_" file stays.
+// operation completed, or the source is there unchanged; and no temporary file stays.
 #include <functional>
 
+#include "platform/files.h"
 #include "tests/batch/pipeline_fixture.h"
 #include "tests/support/sys_hook.h"
 
@@ -101,6 +102,14 @@ std::vector<Scenario> Scenarios() {
              h.run.settings.text_packing = TEXT_IN_ZIP;
          },
          {"book.fb2", "book.zip"}},
+        {"pack onto the archive a killed run left",
+         OP_ZIP,
+         "book.fb2",
+         [=](PipelineHarness& h) {
+             h.Put("book.fb2", utf8);
+             h.Put("book.zip", MakeZip({"book.fb2", utf8}));
+         },
+         {"book.zip"}},
         {"recode and convert a zipped book",
          OP_UTF8 | OP_TOTEXT,
          "x.zip",
@@ -112,13 +121,14 @@ std::vector<Scenario> Scenarios() {
     };
 }
 
-constexpr SysOp kOps[] = {SysOp::Open,   SysOp::Read,  SysOp::Write,   SysOp::Close,
-                          SysOp::Fsync,  SysOp::Stat,  SysOp::Rename,  SysOp::Link,
-                          SysOp::Unlink, SysOp::Mkdir, SysOp::SetTime, SysOp::Chmod};
+constexpr SysOp kOps[] = {SysOp::Open,    SysOp::Read,   SysOp::Write, SysOp::Close,  SysOp::Fsync,
+                          SysOp::Stat,    SysOp::Rename, SysOp::Link,  SysOp::Unlink, SysOp::Mkdir,
+                          SysOp::SetTime, SysOp::Chmod,  SysOp::Chown};
 
 bool IsTemporary(const std::string& file) {
     const std::size_t slash = file.rfind('/');
-    return file.compare(slash == std::string::npos ? 0 : slash + 1, 4, "new_") == 0;
+    const std::string name = file.substr(slash == std::string::npos ? 0 : slash + 1);
+    return name.starts_with("new_") || platform::IsHiddenTemporaryName(name.c_str());
 }
 
 TEST(PipelineFaults, EveryFailedCallLeavesTheBookOrTheResult) {

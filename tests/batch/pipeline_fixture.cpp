@@ -40,11 +40,17 @@ void PipelineHarness::List() {
 void PipelineHarness::Select(const std::string& name) {
     List();
     const std::string wanted = W(name);
-    for (std::int32_t i = 0; i < globals.file_list.count(); ++i) {
-        const TFILEINF& e = globals.file_list.at(i);
-        if (wanted == e.name.c_str() || wanted == e.zipname.c_str()) {
-            pipeline->MakeCurrent(i);
-            return;
+    // A loose book or an archive of that name first, then a member of that name (an
+    // archive's member may share a loose book's name).
+    for (const bool by_member : {false, true}) {
+        for (std::int32_t i = 0; i < globals.file_list.count(); ++i) {
+            const TFILEINF& e = globals.file_list.at(i);
+            const bool loose = e.container == CONTAINER_FILE;
+            const bool named = (loose || by_member) && wanted == e.name.c_str();
+            if (named || wanted == e.zipname.c_str()) {
+                pipeline->MakeCurrent(i);
+                return;
+            }
         }
     }
     ADD_FAILURE() << name << " is not listed";

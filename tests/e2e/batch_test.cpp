@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <set>
 
 #include "batch/settings.h"
 #include "convert/charset.h"
@@ -357,17 +358,26 @@ TEST(BatchEndToEnd, TheSampleCorpusLosesNothing) {
 
     RunTomeo({"-z", "*.*"}, work.path());
     EXPECT_EQ(books(), before);
+    // A rename onto an archive that already holds exactly the same book (a copy the
+    // corpus has twice, or one a killed run made) only deletes the redundant source:
+    // every content stays, duplicates may go.
+    auto distinct = [](const std::multiset<std::string>& held) {
+        return std::set<std::string>(held.begin(), held.end());
+    };
     RunTomeo({"-r", "*.*"}, work.path());
-    EXPECT_EQ(books(), before);
+    EXPECT_EQ(distinct(books()), distinct(before));
+    const std::size_t files_renamed = FilesBelow(work.path()).size();
+    EXPECT_LE(files_renamed, files_before);
+    EXPECT_GE(files_renamed, distinct(before).size());
     fs::create_directories(work / "tomeo");
     WriteFile(work / "tomeo/move.sc", "$dir = \"" + work.path() + "moved\"\n");
     RunTomeo({"-m", "*.*"}, work.path());
-    EXPECT_EQ(books(), before);
+    EXPECT_EQ(distinct(books()), distinct(before));
     ASSERT_TRUE(fs::is_directory(work / "moved"));
 
     // Recoding changes content in place, converting adds text files: every file stays.
     const Names moved = FilesBelow(work.path());
-    EXPECT_EQ(moved.size(), files_before);
+    EXPECT_EQ(moved.size(), files_renamed);
     RunTomeo({"-ud", "moved/*.*"}, work.path());
     EXPECT_EQ(FilesBelow(work.path()), moved);
     RunTomeo({"-t", "moved/*.*"}, work.path());

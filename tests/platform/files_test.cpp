@@ -99,6 +99,7 @@ TEST(File, PositionalReadsAndWrites) {
     EXPECT_TRUE(out.size(size));
     EXPECT_EQ(size, 11);
     EXPECT_TRUE(out.flush());
+    EXPECT_TRUE(out.publish());
     EXPECT_TRUE(out.close());
     EXPECT_TRUE(out.close());  // a closed file closes again without complaint
 
@@ -140,6 +141,7 @@ TEST(File, ReadOnlyAttributeMakesAReadOnlyFileThatTheHandleStillWrites) {
         File::create((dir / "ro").c_str(), CreateMode::New, kAttributeArchive | kAttributeReadOnly);
     ASSERT_TRUE(file.is_open());
     EXPECT_EQ(file.write_at("data", 4, 0), 4);
+    EXPECT_TRUE(file.publish());
     EXPECT_TRUE(file.close());
     EXPECT_EQ(ReadFile(dir / "ro"), "data");
 
@@ -172,6 +174,7 @@ TEST(File, LastWriteTimeRoundTripsAsLocalTime) {
     FILETIME back = 0;
     EXPECT_TRUE(file.last_write_time(back));
     EXPECT_EQ(back, when);
+    EXPECT_TRUE(file.publish());
     EXPECT_TRUE(file.close());
 
     const FILETIME later = civil_to_filetime({2020, 7, 1, 0, 0, 2});
@@ -206,6 +209,7 @@ TEST(Names, Windows1251InsideUtf8OnDisk) {
     const std::string path = dir.path() + kBook1251 + ".txt";
     File file = File::create(path.c_str(), CreateMode::New, 0);
     ASSERT_TRUE(file.is_open());
+    EXPECT_TRUE(file.publish());
     EXPECT_TRUE(file.close());
     EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{std::string(kBookUtf8) + ".txt"});
 

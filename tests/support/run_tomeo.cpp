@@ -36,15 +36,21 @@ struct Launch {
     std::vector<char*> argv, envp;
 
     Launch(const std::vector<std::string>& args, const std::string& config_home,
-           const std::string& home) {
+           const std::string& home, const std::string& program = TOMEO_EXE,
+           const std::vector<std::string>& extra_env = {}) {
         for (char** e = environ; *e != nullptr; ++e) {
             const std::string entry = *e;
             if (entry.starts_with("XDG_CONFIG_HOME=") || entry.starts_with("HOME=")) continue;
             env_strings.push_back(entry);
         }
         env_strings.push_back("XDG_CONFIG_HOME=" + config_home);
-        env_strings.push_back("HOME=" + home);
-        argv_strings.push_back(TOMEO_EXE);
+        bool home_given = false;
+        for (const std::string& entry : extra_env) {
+            env_strings.push_back(entry);
+            home_given = home_given || entry.starts_with("HOME=");
+        }
+        if (!home_given) env_strings.push_back("HOME=" + home);
+        argv_strings.push_back(program);
         argv_strings.insert(argv_strings.end(), args.begin(), args.end());
         for (auto& s : argv_strings) argv.push_back(s.data());
         argv.push_back(nullptr);
@@ -63,11 +69,18 @@ int ExitCode(pid_t pid) {
 
 TomeoRun RunTomeo(const std::vector<std::string>& args, const std::string& working_dir,
                   const std::string& config_home, const std::string& home) {
+    return RunProgram(TOMEO_EXE, args, working_dir, config_home,
+                      {"HOME=" + (home.empty() ? working_dir : home)});
+}
+
+TomeoRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                    const std::string& working_dir, const std::string& config_home,
+                    const std::vector<std::string>& extra_env) {
     // Captured output goes outside the working folder, which the program lists.
     const std::string err_path = temp_file_path();
     const std::string out_path = temp_file_path();
-    Launch launch(args, config_home.empty() ? working_dir : config_home,
-                  home.empty() ? working_dir : home);
+    Launch launch(args, config_home.empty() ? working_dir : config_home, working_dir, program,
+                  extra_env);
     std::vector<char*>& argv = launch.argv;
     std::vector<char*>& envp = launch.envp;
 
@@ -81,7 +94,7 @@ TomeoRun RunTomeo(const std::vector<std::string>& args, const std::string& worki
 
     TomeoRun run;
     pid_t pid = 0;
-    if (posix_spawn(&pid, TOMEO_EXE, &actions, nullptr, argv.data(), envp.data()) == 0) {
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
         run.exit_code = ExitCode(pid);
     }
     posix_spawn_file_actions_destroy(&actions);

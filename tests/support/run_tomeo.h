@@ -18,6 +18,12 @@ struct TomeoRun {
 TomeoRun RunTomeo(const std::vector<std::string>& args, const std::string& working_dir,
                   const std::string& config_home = "", const std::string& home = "");
 
+// The same with another program built from the same library (a test variant of tomeo)
+// and extra environment entries ("NAME=value").
+TomeoRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                    const std::string& working_dir, const std::string& config_home,
+                    const std::vector<std::string>& extra_env);
+
 // The same with standard output and standard error on one pseudo-terminal of that many
 // columns, as a person at a terminal sees them: everything lands in `out` (line feeds
 // as the program wrote them), `err` stays empty.
