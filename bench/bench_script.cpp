@@ -29,6 +29,30 @@ void DescribeBook(tomeo::TBOOKDESC& desc) {
     desc.isannt = 1;
 }
 
+// Scripts that build values without end, each until a guard stops it with error 4.
+void RunawayScripts() {
+    const struct {
+        const char* name;
+        const char* text;
+    } scripts[] = {
+        {"a byte appended at a time", "$s = \"\"\nwhile (1 = 1) {\n$s = $s + \"x\"\n}"},
+        {"a growing value copied", "$s = \"\"\nwhile (1 = 1) {\n$t = $s + \"x\"\n$s = $t\n}"},
+        {"a doubling value", "$s = \"x\"\nwhile (1 = 1) {\n$s = $s + $s\n}"},
+    };
+    for (const auto& runaway : scripts) {
+        tomeo::SCRIPT script;
+        script.set_text(runaway.text);
+        const std::clock_t start = std::clock();
+        try {
+            script.Run();
+        } catch (const tomeo::SCRIPTError&) {
+        }
+        const double seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+        std::printf("runaway script, %s: error %d after %.2f s of processor time (target 1)\n",
+                    runaway.name, script.error_code(), seconds);
+    }
+}
+
 }  // namespace
 
 // An argument runs exactly that many thousand runs (for counting instructions).
@@ -69,5 +93,6 @@ int main(int argc, char** argv) {
     std::printf("rename.sc, 3 authors and a series: %s\n", new_name.c_str());
     std::printf("%.0f runs per second of processor time (target 100000), %zu bytes of names\n",
                 runs / seconds, check);
+    if (fixed_thousands == 0) RunawayScripts();
     return 0;
 }

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "convert/charset.h"
+
 namespace tomeo {
 namespace {
 
@@ -46,7 +48,7 @@ void Fb2TextConverter::fb2txt_begin(TCONVJOB& job, const Input& input) {
     reader_.codepage_state = input.codepage_state;
     emitter_.reset(input.layout);
     emitter_.attach(job);
-    notes_.clear();
+    clear_notes();
     notes_loaded_ = false;
     pos_ = 0;
     main_body_pos_ = -1;
@@ -89,9 +91,17 @@ void Fb2TextConverter::fb2txt_chunk(TCONVJOB& job) {
 }
 
 void Fb2TextConverter::fb2txt_end() {
-    para_.clear();
-    para_.shrink_to_fit();
     emitter_.reset(input_.layout);
+    para_.release();
+    para_stale_ = false;
+}
+
+void Fb2TextConverter::emit_para() {
+    if (para_stale_) {
+        emitter_.emit_paragraph("", BlankLine::kPlain);
+    } else {
+        emitter_.emit_paragraph(para_, BlankLine::kPlain);
+    }
 }
 
 bool Fb2TextConverter::printp(const char* text) {
@@ -119,7 +129,7 @@ std::int32_t Fb2TextConverter::render_annotation(const ByteView& book, std::uint
     reader_.codepage_state = codepage_state;
     emitter_.reset(kAnnotationInfoLayout);
     emitter_.attach(nowhere);
-    notes_.clear();
+    clear_notes();
     notes_loaded_ = false;
     pos_ = annt_pos;
     reset_elements();
@@ -130,7 +140,7 @@ std::int32_t Fb2TextConverter::render_annotation(const ByteView& book, std::uint
 }
 
 void Fb2TextConverter::reset_elements() {
-    para_.clear();
+    para_stale_ = true;
     in_p_ = in_v_ = in_text_author_ = in_subtitle_ = false;
     in_title_ = false;
     section_depth_ = 0;
@@ -159,9 +169,34 @@ std::int32_t Fb2TextConverter::find_bodies() {
     return main_body_pos_ > 0 ? CONV_OK : CONV_BROKEN;
 }
 
+std::string Fb2TextConverter::note_id(const TNOTE& note) const {
+    std::string id(note.id_length, '\0');
+    note_ids_.copy(note.id_start, note.id_length, id.data());
+    return id;
+}
+
+std::string Fb2TextConverter::note_text(const TNOTE& note) const {
+    std::string text(note.text_length, '\0');
+    note_texts_.copy(note.text_start, note.text_length, text.data());
+    return text;
+}
+
+void Fb2TextConverter::clear_notes() {
+    notes_.clear();
+    note_ids_.clear();
+    note_texts_.clear();
+}
+
 std::int32_t Fb2TextConverter::collect_notes() {
     const ByteView& book = input_.book;
-    TNOTE* current = nullptr;
+    // One record per note section: counted first, so the records are never moved.
+    std::size_t sections = 0;
+    for (std::int32_t at = inbuf_find(book, "<section", notes_body_pos_, book.size); at >= 0;
+         at = inbuf_find(book, "<section", at + 8, book.size)) {
+        ++sections;
+    }
+    notes_.reserve(sections);
+    std::size_t current = notes_.size();  // none yet
     bool in_p = false;
     bool in_title = false;
     for (std::int32_t pos = notes_body_pos_;;) {
@@ -171,7 +206,14 @@ std::int32_t Fb2TextConverter::collect_notes() {
             if (reader_.read_status != CONV_OK) return reader_.read_status;
             // Text before the first note section has no note to go to and is dropped;
             // the note's title (its number) is not part of its text.
-            if (in_p && !in_title && current != nullptr) current->note_text += reader_.cur_char;
+            if (in_p && !in_title && current < notes_.size()) {
+                TNOTE& note = notes_[current];
+                if (reader_.cur_char == '\0' && note.text_nul == 0xFFFFFFFF) {
+                    note.text_nul = note.text_length;
+                }
+                note_texts_ += static_cast<char>(reader_.cur_char);
+                ++note.text_length;
+            }
             pos += reader_.cur_char_len;
             continue;
         }
@@ -188,7 +230,14 @@ std::int32_t Fb2TextConverter::collect_notes() {
             if (tag_.attr_count != 1 || !equals_ignoring_case(tag_.attr_name[0].c_str(), "id")) {
                 return CONV_BROKEN;
             }
-            current = &notes_.add(tag_.attr_value[0].c_str());
+            const char* id = tag_.attr_value[0].c_str();
+            TNOTE note;
+            note.id_start = static_cast<std::uint32_t>(note_ids_.size());
+            note.id_length = static_cast<std::uint32_t>(std::strlen(id));
+            note_ids_.append(id, note.id_length);
+            note.text_start = static_cast<std::uint32_t>(note_texts_.size());
+            current = notes_.size();
+            notes_.push_back(note);
         } else if (type == kTitle) {
             in_title = tag_.is_open;
         } else if (type != kEmphasis && type != kStrong && type != kH2) {
@@ -201,8 +250,10 @@ std::int32_t Fb2TextConverter::convert_body(Mode mode) {
     const ByteView& book = input_.book;
     const bool single_byte = reader_.codepage_state == CP_1251 || reader_.codepage_state == CP_1252;
     while (true) {
-        // A body step ends when the chunk is exactly full; an annotation is rendered whole.
-        if (mode == Mode::kBody && !in_annotation_ && job_->dst_len >= job_->dst_cap) {
+        // A body step ends when the chunk is exactly full, inside an annotation of the body
+        // too (the next step goes on where this one stopped, so the text is the same and
+        // no more than a chunk waits); an annotation printed by the header is rendered whole.
+        if (mode == Mode::kBody && job_->dst_len >= job_->dst_cap) {
             return CONV_OK;
         }
         // The input ended before the body or the annotation was closed.
@@ -216,14 +267,16 @@ std::int32_t Fb2TextConverter::convert_body(Mode mode) {
                     next == nullptr ? book.size
                                     : static_cast<std::int32_t>(
                                           static_cast<const unsigned char*>(next) - book.data);
-                if (collecting())
-                    para_.append(reinterpret_cast<const char*>(book.data + pos_), end - pos_);
+                if (collecting()) {
+                    para_to_edit().append(reinterpret_cast<const char*>(book.data + pos_),
+                                          static_cast<std::size_t>(end - pos_));
+                }
                 pos_ = end;
                 continue;
             }
             reader_.read_char(book, pos_);
             if (reader_.read_status != CONV_OK) return reader_.read_status;
-            if (collecting()) para_ += reader_.cur_char;
+            if (collecting()) para_to_edit() += static_cast<char>(reader_.cur_char);
             pos_ += reader_.cur_char_len;
             continue;
         }
@@ -242,11 +295,11 @@ std::int32_t Fb2TextConverter::handle_tag(Mode mode, bool& stop) {
     const bool open = tag_.is_open;  // a self-closing tag counts as opening
 
     auto start_collecting = [this](bool& flag) {
-        para_.clear();
+        para_to_edit().clear();
         flag = true;
     };
     auto emit_collected = [this](bool& flag) {
-        emitter_.emit_paragraph(para_.c_str(), BlankLine::kPlain);
+        emit_para();
         flag = false;
     };
 
@@ -264,8 +317,7 @@ std::int32_t Fb2TextConverter::handle_tag(Mode mode, bool& stop) {
             start_collecting(in_p_);
         } else {
             // The paragraphs of the body's own title (outside every section) are not written.
-            if (!(in_title_ && section_depth_ == 0))
-                emitter_.emit_paragraph(para_.c_str(), BlankLine::kPlain);
+            if (!(in_title_ && section_depth_ == 0)) emit_para();
             in_p_ = false;
         }
     } else if (type == kSection) {
@@ -336,13 +388,22 @@ std::int32_t Fb2TextConverter::handle_note_link() {
     if (target[0] != '#') return CONV_BROKEN;
     // The information text has no notes loaded: there a link adds nothing.
     if (!notes_loaded_) return CONV_OK;
-    for (std::int32_t i = 0; i < notes_.count(); ++i) {
-        if (equals_ignoring_case(notes_[i].note_id.c_str(), target + 1)) {
-            para_ += " [";
-            para_ += notes_[i].note_text;
-            para_ += "]";
-            return CONV_OK;
+    const char* id = target + 1;
+    const std::size_t id_length = std::strlen(id);
+    for (const TNOTE& note : notes_) {
+        if (note.id_length != id_length) continue;
+        std::size_t same = 0;
+        while (same < id_length &&
+               char_lower(note_ids_[note.id_start + same]) == char_lower(id[same])) {
+            ++same;
         }
+        if (same != id_length) continue;
+        ParagraphText& para = para_to_edit();
+        para.append(" [", 2);
+        para.append_from(note_texts_, note.text_start, note.text_length,
+                         note.text_nul == 0xFFFFFFFF ? ParagraphText::kNone : note.text_nul);
+        para.append(']');
+        return CONV_OK;
     }
     return CONV_BROKEN;
 }

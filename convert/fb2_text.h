@@ -6,11 +6,13 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "book/book_desc.h"
 #include "book/xml_tag.h"
 #include "convert/codepage.h"
 #include "convert/conv_job.h"
+#include "convert/paragraph_text.h"
 #include "convert/text_layout.h"
 #include "core/wlist.h"
 #include "core/wstr.h"
@@ -28,11 +30,12 @@ public:
     virtual bool RunHeader(Fb2TextConverter& converter) = 0;
 };
 
-// One footnote of the notes body.
+// One footnote of the notes body: its id and its text (its paragraphs run together), as
+// stretches of the converter's two note stores.
 struct TNOTE {
-    explicit TNOTE(const char* id) { note_id.assign(id); }
-    WSTR note_id;
-    std::string note_text;  // its paragraphs run together
+    std::uint32_t id_start = 0, id_length = 0;
+    std::uint32_t text_start = 0, text_length = 0;
+    std::uint32_t text_nul = 0xFFFFFFFF;  // offset of the first NUL in the text, if any
 };
 
 class Fb2TextConverter {
@@ -68,7 +71,9 @@ public:
     std::int32_t render_annotation(const ByteView& book, std::uint8_t codepage_state,
                                    std::int32_t annt_pos, std::string& out);
 
-    const OwningList<TNOTE>& notes() const { return notes_; }
+    const std::vector<TNOTE>& notes() const { return notes_; }
+    std::string note_id(const TNOTE& note) const;
+    std::string note_text(const TNOTE& note) const;
     // The name of the last tag read: after CONV_UNKNOWN_TAG, the unknown one.
     const char* last_tag() const { return tag_.tag_name.c_str(); }
 
@@ -77,6 +82,7 @@ private:
 
     std::int32_t find_bodies();
     std::int32_t collect_notes();
+    void clear_notes();
     // The tag-and-text loop from pos_: until the chunk is full (annotation mode goes on
     // past it), the body or the annotation ends, or a status is set.
     std::int32_t convert_body(Mode mode);
@@ -90,7 +96,11 @@ private:
     CharReader reader_;
     TXMLTAG tag_;
     ParagraphEmitter emitter_;
-    OwningList<TNOTE> notes_;
+    // The notes, each kept once however often it is referenced: their ids and texts back
+    // to back in two stores, and one small record each.
+    std::vector<TNOTE> notes_;
+    ParagraphText note_ids_;
+    ParagraphText note_texts_;
     bool notes_loaded_ = false;
 
     std::int32_t pos_ = 0;
@@ -99,7 +109,21 @@ private:
     bool header_done_ = false;
     bool body_closed_ = false;  // the main body's closing tag has been read
 
-    std::string para_;  // the text of the current paragraph-like element
+    // para_ about to change: output still laid out from it is copied first, and a text
+    // emptied meanwhile is emptied now.
+    ParagraphText& para_to_edit() {
+        if (emitter_.holds_text()) emitter_.keep_pending_text();
+        if (para_stale_) {
+            para_.clear();
+            para_stale_ = false;
+        }
+        return para_;
+    }
+    void emit_para();
+
+    ParagraphText para_;  // the text of the current paragraph-like element
+    // para_ counts as empty but is not cleared yet: pending output may still read it.
+    bool para_stale_ = false;
     bool in_p_ = false, in_v_ = false, in_text_author_ = false, in_subtitle_ = false;
     bool in_title_ = false;
     int section_depth_ = 0;

@@ -11,8 +11,73 @@ constexpr int kMaxBlankCount = 127;
 
 }  // namespace
 
+void LayoutCursor::start(const ParagraphText& text, const TextLayout& layout) {
+    text_ = &text;
+    length_ = text.text_length();
+    const int indent = std::max(layout.indent, 0);
+    indent_left_ = static_cast<std::size_t>(indent);
+    wrapped_ = layout.para_form == TextLayout::kWrapped;
+    if (wrapped_) {
+        next_line(0, static_cast<std::size_t>(std::max(TextLayout::kLineWidth - indent, 0)));
+    } else {
+        pos_ = 0;
+        end_ = length_;
+        crlf_left_ = 2;
+        last_ = true;
+    }
+}
+
+// Lines of at most 70 characters, the first one counting the indent. A line ends at the
+// last space within its room (the space is dropped), or is cut at the room.
+void LayoutCursor::next_line(std::size_t from, std::size_t room) {
+    pos_ = from;
+    crlf_left_ = 2;
+    if (length_ - from <= room) {
+        end_ = length_;
+        last_ = true;
+        return;
+    }
+    last_ = false;
+    end_ = from + room;  // a character stands there: the line is too long
+    next_ = end_;
+    for (std::size_t p = from + room + 1; p-- > from;) {
+        if ((*text_)[p] == ' ') {
+            end_ = p;
+            next_ = p + 1;
+            break;
+        }
+    }
+}
+
+std::size_t LayoutCursor::pour(char* out, std::size_t room) {
+    std::size_t written = 0;
+    while (text_ != nullptr && written < room) {
+        const std::size_t left = room - written;
+        if (indent_left_ > 0) {
+            const std::size_t n = std::min(indent_left_, left);
+            std::memset(out + written, ' ', n);
+            indent_left_ -= n;
+            written += n;
+        } else if (pos_ < end_) {
+            const std::size_t n = std::min(end_ - pos_, left);
+            text_->copy(pos_, n, out + written);
+            pos_ += n;
+            written += n;
+        } else if (crlf_left_ > 0) {
+            out[written++] = kLineEnd[2 - crlf_left_];
+            --crlf_left_;
+        } else if (!last_) {
+            next_line(next_, TextLayout::kLineWidth);
+        }
+        if (finished()) text_ = nullptr;
+    }
+    return written;
+}
+
 void ParagraphEmitter::reset(const TextLayout& layout) {
     layout_ = layout;
+    cursor_ = LayoutCursor{};
+    tail_.clear();
     started_ = false;
     blank_plain_ = blank_section_ = blank_title_ = blank_epigraph_ = 0;
     pending_.clear();
@@ -58,6 +123,26 @@ void ParagraphEmitter::emit_paragraph(const char* text, BlankLine kind) {
             put_output(kLineEnd, 2);
             return;
     }
+}
+
+void ParagraphEmitter::emit_paragraph(const ParagraphText& text, BlankLine kind) {
+    if (text.text_length() == 0) {
+        emit_paragraph("", kind);
+        return;
+    }
+    blank_plain_ = blank_section_ = blank_title_ = blank_epigraph_ = 0;
+    started_ = true;
+    keep_pending_text();  // one paragraph at a time is read from its text
+    cursor_.start(text, layout_);
+    put_output();
+}
+
+void ParagraphEmitter::keep_pending_text() {
+    if (!cursor_.active()) return;
+    char piece[4096];
+    while (cursor_.active()) pending_.append(piece, cursor_.pour(piece, sizeof piece));
+    pending_ += tail_;
+    tail_.clear();
 }
 
 void ParagraphEmitter::format_paragraph(const char* text, std::string& lines) const {
@@ -108,23 +193,45 @@ void ParagraphEmitter::copy_into_chunk(const char*& text, std::size_t& length) {
     length -= n;
 }
 
+void ParagraphEmitter::drain_pending_bytes() {
+    if (pending_start_ >= pending_.size()) return;
+    const char* rest = pending_.data() + pending_start_;
+    std::size_t rest_length = pending_.size() - pending_start_;
+    copy_into_chunk(rest, rest_length);
+    pending_start_ = pending_.size() - rest_length;
+    if (rest_length == 0) {
+        pending_.clear();
+        pending_start_ = 0;
+    }
+}
+
 void ParagraphEmitter::put_output(const char* text, std::size_t length) {
-    if (has_pending()) {
-        const char* rest = pending_.data() + pending_start_;
-        std::size_t rest_length = pending_.size() - pending_start_;
-        copy_into_chunk(rest, rest_length);
-        pending_start_ = pending_.size() - rest_length;
-        if (rest_length == 0) {
+    drain_pending_bytes();
+    if (pending_start_ >= pending_.size() && cursor_.active() && job_ != nullptr) {
+        const std::size_t room =
+            static_cast<std::size_t>(std::max(job_->dst_cap - job_->dst_len, 0));
+        const std::size_t n =
+            cursor_.pour(reinterpret_cast<char*>(job_->dst + job_->dst_len), room);
+        job_->dst_len += static_cast<std::int32_t>(n);
+        if (!cursor_.active()) {
             pending_.clear();
             pending_start_ = 0;
+            pending_.swap(tail_);
+            tail_.clear();
+            drain_pending_bytes();
         }
     }
     if (text == nullptr || length == 0) return;
+    if (cursor_.active()) {
+        tail_.append(text, length);
+        return;
+    }
     if (!has_pending()) copy_into_chunk(text, length);
     pending_.append(text, length);
 }
 
 std::string ParagraphEmitter::take_pending() {
+    keep_pending_text();
     std::string rest = pending_.substr(pending_start_);
     pending_.clear();
     pending_start_ = 0;

@@ -102,4 +102,10 @@ inline constexpr auto kProgress = cp1251("обработано %1 из %2: ");
 inline constexpr auto kSummary = cp1251("Обработано книг: %1, с ошибками: %2.");
 inline constexpr auto kSummaryNotFound = cp1251(" Не найдено: %1.");
 
+// A script file that is there but cannot be used: kScriptFile, the file's path, then one
+// of the two ends. Every operation that needs the script fails with it.
+inline constexpr auto kScriptFile = cp1251("Файл скрипта ");
+inline constexpr auto kScriptFileUnreadable = cp1251(" не удалось прочитать.");
+inline constexpr auto kScriptFileTooLarge = cp1251(" больше 16 МБ.");
+
 }  // namespace tomeo::msg

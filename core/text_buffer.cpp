@@ -1,5 +1,6 @@
 #include "core/text_buffer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -71,6 +72,23 @@ void TextBuffer::append(const char* bytes, std::int32_t n) {
         std::memmove(data_.get() + old, bytes, static_cast<std::size_t>(n));
     }
     data_[old + n] = '\0';
+}
+
+void TextBuffer::append_growing(std::int32_t length, const char* bytes, std::int32_t n) {
+    if (n <= 0) return;
+    const std::int64_t needed = std::int64_t{length} + n + 1;
+    if (capacity_ < needed) {
+        const std::int64_t doubled = std::int64_t{capacity_} * 2;
+        const std::int64_t capacity = std::max(needed, std::min<std::int64_t>(doubled, INT32_MAX));
+        auto grown = std::make_unique<char[]>(static_cast<std::size_t>(capacity));
+        std::memcpy(grown.get(), data_.get(), static_cast<std::size_t>(length));
+        std::memcpy(grown.get() + length, bytes, static_cast<std::size_t>(n));
+        data_ = std::move(grown);
+        capacity_ = static_cast<std::int32_t>(capacity);
+    } else {
+        std::memmove(data_.get() + length, bytes, static_cast<std::size_t>(n));
+    }
+    data_[length + n] = '\0';
 }
 
 void TextBuffer::append(char c) {

@@ -28,6 +28,10 @@ public:
     void append(const char* text);
     void append(const char* bytes, std::int32_t n);
     void append(char c);
+    // Appends n bytes to the text, whose length the caller knows. When the buffer must
+    // grow it at least doubles, so that a text built by many small appends costs linear
+    // time (the other operations grow it exactly to the size needed).
+    void append_growing(std::int32_t length, const char* bytes, std::int32_t n);
 
     // Spaces (0x20 only, never tabs) at the start, the end, or both (right first).
     void trim_left();

@@ -38,19 +38,45 @@ void WSTR::substring_in_place(std::int32_t pos, std::int32_t n) {
     data()[keep] = '\0';
 }
 
-void WSTR::replace_all(const char* pattern, const char* replacement) {
-    const std::size_t pattern_length = std::strlen(pattern);
-    if (pattern_length == 0) return;
-    std::string result;
-    for (const char* p = c_str(); *p != '\0';) {
-        if (std::strncmp(p, pattern, pattern_length) == 0) {
-            result += replacement;
-            p += pattern_length;
-        } else {
-            result += *p++;
-        }
+namespace {
+
+// Patterns up to this long are found by their first byte and a comparison, which is
+// quickest when they occur often; longer ones, which cannot occur as often, by strstr,
+// whose time does not depend on the pattern's length.
+constexpr std::size_t kShortPattern = 16;
+
+const char* find_pattern(const char* p, const char* end, const char* pattern,
+                         std::size_t pattern_length) {
+    if (pattern_length > kShortPattern) return std::strstr(p, pattern);
+    while (static_cast<std::size_t>(end - p) >= pattern_length) {
+        p = static_cast<const char*>(std::memchr(p, pattern[0], end - p));
+        if (p == nullptr || static_cast<std::size_t>(end - p) < pattern_length) return nullptr;
+        if (std::memcmp(p, pattern, pattern_length) == 0) return p;
+        ++p;
     }
+    return nullptr;
+}
+
+}  // namespace
+
+bool WSTR::replace_all(const char* pattern, const char* replacement, std::int64_t max_length) {
+    const std::size_t pattern_length = std::strlen(pattern);
+    if (pattern_length == 0) return true;
+    const std::size_t replacement_length = std::strlen(replacement);
+    const char* p = c_str();
+    const char* end = p + length();
+    std::string result;
+    for (const char* hit; (hit = find_pattern(p, end, pattern, pattern_length)) != nullptr;
+         p = hit + pattern_length) {
+        result.append(p, static_cast<std::size_t>(hit - p));
+        result.append(replacement, replacement_length);
+        if (static_cast<std::int64_t>(result.size()) > max_length) return false;
+    }
+    if (p == c_str()) return true;  // nothing to replace
+    result.append(p, static_cast<std::size_t>(end - p));
+    if (static_cast<std::int64_t>(result.size()) > max_length) return false;
     assign(result.c_str(), static_cast<std::int32_t>(result.size()));
+    return true;
 }
 
 std::int32_t WSTR::find(const char* text) const {

@@ -2,6 +2,8 @@
 // values, paths, file names being built, messages). Default capacity 128 bytes.
 #pragma once
 
+#include <cstdint>
+
 #include "core/text_buffer.h"
 
 namespace tomeo {
@@ -33,8 +35,10 @@ public:
     // empty when pos is at or beyond the end, or either argument is negative.
     void substring_in_place(std::int32_t pos, std::int32_t n);
     // Replaces every occurrence of pattern, left to right, without overlap or
-    // rescanning; an empty pattern leaves the text unchanged.
-    void replace_all(const char* pattern, const char* replacement);
+    // rescanning; an empty pattern leaves the text unchanged. False, with the text
+    // unchanged, when the result would be longer than max_length.
+    bool replace_all(const char* pattern, const char* replacement,
+                     std::int64_t max_length = 0x7FFFFFFE);
     // Offset of the first occurrence; -1 when absent or when text is empty.
     std::int32_t find(const char* text) const;
 

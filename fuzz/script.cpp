@@ -44,6 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tomeo::SCRIPT script;
     script.set_statement_budget(10'000);
     script.set_max_value_length(4096);
+    script.set_byte_budget(1 << 20);
     CountingHandler printp(true), printannt(false);
     Bind(script, script.add_handler(printp), script.add_handler(printannt));
     script.set_text(reinterpret_cast<const char*>(data), static_cast<std::int32_t>(size));

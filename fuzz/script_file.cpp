@@ -24,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tomeo::SCRIPT script;
     script.set_statement_budget(10000);
     script.set_max_value_length(1 << 16);
+    script.set_byte_budget(1 << 22);
     script.set_text(text.data(), static_cast<std::int32_t>(text.size()));
     const tomeo::TBOOKDESC desc;
     tomeo::HSTR name;

@@ -132,6 +132,9 @@ bool GetFileStatus(const char* path, FileStatus& status);
 // The stamp of the file a path names (a symbolic link is followed).
 bool GetContentStamp(const char* path, ContentStamp& stamp);
 
+// Whether the directory holds an entry of that name, of whatever kind: a symbolic link
+// that leads nowhere is there too. Unsure (the check failed) counts as there.
+bool NameExists(const char* path);
 // True when both paths name one existing file (links followed): the same name in
 // another letter case on a case-insensitive file system, a hard or symbolic link.
 bool IsSameFile(const char* a, const char* b);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -113,6 +114,45 @@ bool rename_through_temporary(const std::string& from, const std::string& to) {
     // Back to the old name (should even that fail, the file keeps the temporary one).
     rename_no_replace(temporary, from);
     errno = error;
+    return false;
+}
+
+// A descriptor closed at the end of the scope.
+class ScopedFd {
+public:
+    explicit ScopedFd(int fd) : fd_(fd) {}
+    ~ScopedFd() {
+        if (fd_ >= 0) sys_close(fd_);
+    }
+    ScopedFd(const ScopedFd&) = delete;
+    ScopedFd& operator=(const ScopedFd&) = delete;
+    int get() const { return fd_; }
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return sys_close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// Follows symbolic links from the disk path to the file they lead to, which may not
+// exist yet; a path that is no link stays as it is. False for a link that cannot be read
+// and for a loop.
+bool resolve_links(std::string& disk_path) {
+    constexpr int kMaxLinks = 40;  // as the kernel allows when it follows them itself
+    for (int links = 0; links < kMaxLinks; ++links) {
+        struct stat st {};
+        if (sys_lstat(disk_path.c_str(), &st) != 0) return errno == ENOENT;
+        if (!S_ISLNK(st.st_mode)) return true;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t n = sys_readlink(disk_path.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return false;
+        target.resize(static_cast<std::size_t>(n));
+        disk_path = target.front() == '/' ? target : directory_of(disk_path) + target;
+    }
+    errno = ELOOP;
     return false;
 }
 
@@ -397,6 +437,13 @@ bool GetContentStamp(const char* path, ContentStamp& stamp) {
     return true;
 }
 
+bool NameExists(const char* path) {
+    std::string disk;
+    struct stat st {};
+    if (!PathToDisk(path, disk)) return false;
+    return sys_lstat(disk.c_str(), &st) == 0 || (errno != ENOENT && errno != ENOTDIR);
+}
+
 bool IsSameFile(const char* a, const char* b) {
     std::string disk_a, disk_b;
     struct stat sa {};
@@ -543,26 +590,40 @@ bool ReplaceFile(const char* from, const char* to) {
 }
 
 bool WriteFileReplacing(const char* path, std::string_view bytes) {
-    std::string directory = path;
-    directory.resize(directory.rfind('/') + 1);  // empty without a separator: the working one
+    std::string target;
+    // A symbolic link (a dotfile kept elsewhere) stays one: the file it leads to is
+    // replaced, in that file's directory.
+    if (!PathToDisk(path, target) || !resolve_links(target)) return false;
     // Unique per process, so that two programs saving at once never share one.
-    const std::string temporary = std::string(path) + "." + std::to_string(getpid()) + ".tmp";
+    const std::string temporary = target + "." + std::to_string(getpid()) + ".tmp";
+    // A file that is there keeps its permissions (a private one stays private); a new
+    // one gets what the process's umask leaves.
+    struct stat st {};
+    const bool replacing = sys_stat(target.c_str(), &st) == 0;
+    const mode_t mode = replacing ? (st.st_mode & 07777) : 0666;
 
-    File file = File::create(temporary.c_str(), CreateMode::New, 0);
-    if (!file.is_open() && errno == EEXIST) {
+    constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
+    int fd = sys_open(temporary.c_str(), kFlags, mode);
+    if (fd < 0 && errno == EEXIST) {
         // Left by a crashed program that had our process number: no one writes it now.
-        RemoveFile(temporary.c_str());
-        file = File::create(temporary.c_str(), CreateMode::New, 0);
+        sys_unlink(temporary.c_str());
+        fd = sys_open(temporary.c_str(), kFlags, mode);
     }
-    if (!file.is_open()) return false;
-    const auto size = static_cast<std::int64_t>(bytes.size());
-    const bool written = file.write_at(bytes.data(), size, 0) == size && file.flush() &&
-                         file.publish() && file.close();
-    if (!written || !ReplaceFile(temporary.c_str(), path)) {
-        RemoveFile(temporary.c_str());
+    if (fd < 0) return false;
+    ScopedFd file(fd);
+    bool written = !replacing || sys_fchmod(fd, mode) == 0;
+    for (std::size_t done = 0; written && done < bytes.size();) {
+        const ssize_t n = sys_pwrite(file.get(), bytes.data() + done, bytes.size() - done,
+                                     static_cast<off_t>(done));
+        written = n > 0;
+        if (written) done += static_cast<std::size_t>(n);
+    }
+    written = written && sys_fsync(file.get()) == 0;
+    if (!file.close() || !written || sys_rename(temporary.c_str(), target.c_str()) != 0) {
+        sys_unlink(temporary.c_str());
         return false;
     }
-    return FlushDirectory(directory.c_str());
+    return flush_disk_directory(directory_of(target));
 }
 
 bool FlushDirectory(const char* directory) {

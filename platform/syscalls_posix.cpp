@@ -104,6 +104,11 @@ int sys_lstat(const char* path, struct stat* st) {
     return ::lstat(path, st);
 }
 
+ssize_t sys_readlink(const char* path, char* buffer, std::size_t size) {
+    if (injected(SysOp::Stat)) return -1;
+    return ::readlink(path, buffer, size);
+}
+
 int sys_fstatat(int dirfd, const char* name, struct stat* st, int flags) {
     if (injected(SysOp::Stat)) return -1;
     return ::fstatat(dirfd, name, st, flags);

@@ -4,6 +4,7 @@
 
 #include "batch/paths.h"
 #include "convert/charset.h"
+#include "core/messages.h"
 #include "core/resources.h"
 #include "platform/env.h"
 #include "platform/files.h"
@@ -28,6 +29,19 @@ constexpr ScriptSlot kScriptSlots[] = {
     {&BookScripts::header, kHeaderScriptFile, kHeaderScriptResource},
 };
 
+// "Файл скрипта PATH не удалось прочитать." (or "... больше 16 МБ."), the path in
+// double quotes when it holds a space, as file names are in the report.
+WSTR UnusableScriptMessage(const char* path, bool too_large) {
+    WSTR message;
+    message.assign(msg::kScriptFile);
+    const bool quoted = std::strchr(path, ' ') != nullptr;
+    if (quoted) message.append('"');
+    message.append(path);
+    if (quoted) message.append('"');
+    message.append(too_large ? msg::kScriptFileTooLarge : msg::kScriptFileUnreadable);
+    return message;
+}
+
 void append_field(WSTR& text, const char* field) {
     text.append(field);
     text.append(kFieldEnd);
@@ -48,12 +62,20 @@ std::string ScriptTextFromFile(std::string_view bytes) {
     return utf8_to_cp1251_lossy(text);
 }
 
-bool LoadScriptFile(SCRIPT& script, const char* path) {
+ScriptFileState LoadScriptFile(SCRIPT& script, const char* path) {
+    if (*path == '\0') return ScriptFileState::kMissing;  // no configuration folder
     std::string bytes;
-    if (*path == '\0' || !platform::ReadWholeFile(path, kMaxScriptFileSize, bytes)) return false;
+    if (!platform::ReadWholeFile(path, kMaxScriptFileSize, bytes)) {
+        if (!platform::NameExists(path)) return ScriptFileState::kMissing;
+        platform::FileStatus status;
+        return platform::GetFileStatus(path, status) && !status.is_directory() &&
+                       status.size > kMaxScriptFileSize
+                   ? ScriptFileState::kTooLarge
+                   : ScriptFileState::kUnreadable;
+    }
     const std::string text = ScriptTextFromFile(bytes);
     script.set_text(text.data(), static_cast<std::int32_t>(text.size()));
-    return true;
+    return ScriptFileState::kLoaded;
 }
 
 bool LoadScriptResource(SCRIPT& script, const char* resource_name) {
@@ -79,13 +101,15 @@ void LoadScripts(BookScripts& scripts) {
     for (const ScriptSlot& slot : kScriptSlots) {
         SCRIPT& script = scripts.*slot.script;
         const WSTR path = ScriptFilePath(slot.file_name);
-        if (LoadScriptFile(script, path.c_str())) {
-            script.set_modified(false);
-            continue;
+        const ScriptFileState state = LoadScriptFile(script, path.c_str());
+        script.set_modified(state == ScriptFileState::kMissing);
+        if (state == ScriptFileState::kMissing) {
+            LoadScriptResource(script, slot.resource_name);
+        } else if (state != ScriptFileState::kLoaded) {
+            // The user's script, whatever it holds, is not replaced by the default.
+            script.set_unreadable(
+                UnusableScriptMessage(path.c_str(), state == ScriptFileState::kTooLarge).c_str());
         }
-        LoadScriptResource(script, slot.resource_name);
-        platform::FileStatus status;
-        script.set_modified(!platform::GetFileStatus(path.c_str(), status));
     }
 }
 
@@ -93,7 +117,9 @@ void SaveModifiedScripts(const BookScripts& scripts) {
     for (const ScriptSlot& slot : kScriptSlots) {
         const SCRIPT& script = scripts.*slot.script;
         // A script that cannot be written stays as it was on disk, without a message.
-        if (script.modified()) SaveScriptFile(script, ScriptFilePath(slot.file_name).c_str());
+        if (script.modified() && !script.unreadable()) {
+            SaveScriptFile(script, ScriptFilePath(slot.file_name).c_str());
+        }
     }
 }
 

@@ -27,8 +27,8 @@ inline constexpr char kRenameScriptResource[] = "DATA_3";
 inline constexpr char kMoveScriptResource[] = "DATA_4";
 inline constexpr char kHeaderScriptResource[] = "DATA_5";
 
-// Larger script files are not loaded (the default stands in for them).
-inline constexpr std::int64_t kMaxScriptFileSize = 1 << 20;
+// Larger script files cannot be used: the longest value a script may hold.
+inline constexpr std::int64_t kMaxScriptFileSize = SCRIPT::kDefaultMaxValueLength;
 
 // The three scripts of the process, in the order they are loaded and saved.
 struct BookScripts {
@@ -52,20 +52,28 @@ WSTR ScriptFilePath(const char* file_name);
 // Windows-1251 form becoming the byte 0x98; any other file is Windows-1251 already.
 std::string ScriptTextFromFile(std::string_view bytes);
 
-// Sets the script's text from the file. False when it cannot be read (the text is then
-// unchanged).
-bool LoadScriptFile(SCRIPT& script, const char* path);
+enum class ScriptFileState {
+    kLoaded,
+    kMissing,     // no file of that name
+    kUnreadable,  // there, but it cannot be read (a link leading nowhere included)
+    kTooLarge,    // longer than kMaxScriptFileSize
+};
+
+// Sets the script's text from the file; the text is unchanged unless it was loaded.
+ScriptFileState LoadScriptFile(SCRIPT& script, const char* path);
 // Sets the script's text from the built-in file of that name.
 bool LoadScriptResource(SCRIPT& script, const char* resource_name);
 // Writes the script's text to the file as UTF-8, creating the directory when it is
 // missing and replacing the old file in one step. False when it could not be written.
 bool SaveScriptFile(const SCRIPT& script, const char* path);
 
-// Start-up: every script from its file; one that cannot be read gets its default, which
-// is marked modified (so written at exit) only when the file does not exist, so that a
-// user's script that merely could not be read is never replaced.
+// Start-up: every script from its file. A missing file gets its default, marked modified
+// so that it is written at exit. A file that is there but cannot be used is never
+// replaced: its script is marked unreadable, so that every operation needing it fails
+// with a message naming the file.
 void LoadScripts(BookScripts& scripts);
-// Shut-down: writes every script marked modified to its file.
+// Shut-down: writes every script marked modified to its file (through a symbolic link
+// to the file it leads to).
 void SaveModifiedScripts(const BookScripts& scripts);
 
 // Clears the script's variables and defines the input variables of the book, in order:

@@ -13,8 +13,8 @@ constexpr char kFieldEnd = '\x08';
 constexpr std::int64_t kAuthorFields = 3;  // first, middle and last name
 
 // Field `index` (from 1) of a text of fields each ended by 0x08. A field the text does
-// not hold in full is an error.
-void copy_field(const char* fields, std::int64_t index, WSTR& out) {
+// not hold in full is an error. Gives the bytes of the text gone through.
+std::int64_t copy_field(const char* fields, std::int64_t index, WSTR& out) {
     if (index < 1) RaiseScriptError(kScriptRunFailed);
     const char* start = fields;
     for (std::int64_t n = 1;; ++n) {
@@ -22,7 +22,7 @@ void copy_field(const char* fields, std::int64_t index, WSTR& out) {
         if (end == nullptr) RaiseScriptError(kScriptRunFailed);
         if (n == index) {
             out.assign(start, static_cast<std::int32_t>(end - start));
-            return;
+            return end + 1 - fields;
         }
         start = end + 1;
     }
@@ -41,27 +41,10 @@ std::int64_t author_field(const WSTR& letter) {
     RaiseScriptError(kScriptRunFailed);
 }
 
-// repl, refusing a result longer than max_length before building it.
-void replace(WSTR& text, const WSTR& pattern, const WSTR& replacement, std::int32_t max_length) {
-    const std::int32_t pattern_length = pattern.length();
-    if (pattern_length == 0) return;
-    const char* hit = std::strstr(text.c_str(), pattern.c_str());
-    if (hit == nullptr) return;  // the common case: nothing to replace, nothing to copy
-    const std::int64_t growth = replacement.length() - pattern_length;
-    if (growth > 0) {
-        std::int64_t length = text.length();
-        for (; hit != nullptr; hit = std::strstr(hit + pattern_length, pattern.c_str())) {
-            length += growth;
-        }
-        if (length > max_length) RaiseScriptError(kScriptRunFailed);
-    }
-    text.replace_all(pattern.c_str(), replacement.c_str());
-}
-
 }  // namespace
 
-void PerformFunction(const Callee& callee, const char* fields, CallSlots& slots,
-                     std::int32_t max_length) {
+std::int64_t PerformFunction(const Callee& callee, const char* fields, CallSlots& slots,
+                             std::int32_t max_length) {
     const TOPERAND* args = slots.arguments;
     WSTR& result = slots.result_str;
     slots.result_kind = callee.result_kind;
@@ -69,15 +52,17 @@ void PerformFunction(const Callee& callee, const char* fields, CallSlots& slots,
         case Builtin::kAuthor: {
             const std::int64_t field = author_field(args[1].str_value);
             if (args[0].int_value < 1) RaiseScriptError(kScriptRunFailed);
-            copy_field(fields, (args[0].int_value - 1) * kAuthorFields + field, result);
-            break;
+            return copy_field(fields, (args[0].int_value - 1) * kAuthorFields + field, result);
         }
         case Builtin::kGenre:
-        case Builtin::kGenrematch: copy_field(fields, args[0].int_value, result); break;
+        case Builtin::kGenrematch: return copy_field(fields, args[0].int_value, result);
         case Builtin::kRepl:
             result.assign(args[0].str_value);
-            replace(result, args[1].str_value, args[2].str_value, max_length);
-            break;
+            if (!result.replace_all(args[1].str_value.c_str(), args[2].str_value.c_str(),
+                                    max_length)) {
+                RaiseScriptError(kScriptRunFailed);
+            }
+            return result.length();  // built by many small pieces
         case Builtin::kLtrim:
             result.assign(args[0].str_value);
             result.trim_left();
@@ -120,6 +105,7 @@ void PerformFunction(const Callee& callee, const char* fields, CallSlots& slots,
         case Builtin::kPrintannt:
             break;  // procedures are performed by the interpreter's host handlers
     }
+    return 0;
 }
 
 }  // namespace tomeo

@@ -22,8 +22,9 @@ struct CallSlots {
 // Performs a function; its result goes to slots.result_*. `fields` is the value of the
 // callee's reserved variable (author, genre, genrematch), else nullptr. Raises SCRIPTError
 // 4 for an index or author field that names no field, and for a repl result longer than
-// max_length.
-void PerformFunction(const Callee& callee, const char* fields, CallSlots& slots,
-                     std::int32_t max_length);
+// max_length. Gives, for the run's budget, the bytes it handled beyond copying its
+// arguments and result: the part of `fields` gone through, the result of repl.
+std::int64_t PerformFunction(const Callee& callee, const char* fields, CallSlots& slots,
+                             std::int32_t max_length);
 
 }  // namespace tomeo

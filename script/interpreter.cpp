@@ -77,17 +77,23 @@ private:
     void block_end();
 
     void evaluate(TOPERAND& operand);
-    void operate(char op, std::uint8_t kind, WSTR& str_value, std::int32_t& int_value,
-                 const TOPERAND& right);
+    void operate(char op, std::uint8_t kind, WSTR& str_value, std::int32_t& str_length,
+                 std::int32_t& int_value, const TOPERAND& right);
     void evaluate_arguments(const Callee& callee);
     bool condition_holds(TCOMPARE& condition);
     void store(TextSpan name, std::uint8_t kind, const WSTR& str_value, std::int32_t int_value);
     void push_block(BlockKind kind, bool condition_holds);
+    // Counts bytes read or built against the byte budget.
+    void charge(std::int64_t bytes) {
+        bytes_ += bytes;
+        if (bytes_ > script_.byte_budget_) RaiseScriptError(kScriptRunFailed);
+    }
 
     SCRIPT& script_;
     RunWorkspace& work_;
     LineReader reader_;
     std::int64_t statements_ = 0;
+    std::int64_t bytes_ = 0;
 };
 
 void ScriptRun::execute() {
@@ -96,6 +102,7 @@ void ScriptRun::execute() {
     script_.set_error(kScriptNoError, 0);
     try {
         while (reader_.next()) {
+            charge(reader_.bytes_read());
             const TextSpan line = reader_.line();
             const StatementKind kind = classify(line);
             if (kind == StatementKind::kEmpty || kind == StatementKind::kComment) continue;
@@ -139,11 +146,12 @@ void ScriptRun::assignment(TextSpan line) {
             }
             evaluate(a.right);
             if (accumulator != nullptr) {
-                operate(a.op, accumulator->type, accumulator->str_value, accumulator->int_value,
-                        a.right);
+                operate(a.op, accumulator->type, accumulator->str_value, accumulator->str_length,
+                        accumulator->int_value, a.right);
                 return;
             }
-            operate(a.op, a.left.kind, a.left.str_value, a.left.int_value, a.right);
+            std::int32_t length = a.left.kind == kStringValue ? a.left.str_value.length() : 0;
+            operate(a.op, a.left.kind, a.left.str_value, length, a.left.int_value, a.right);
             break;
         }
         case AssignmentForm::kCall: {
@@ -153,7 +161,7 @@ void ScriptRun::assignment(TextSpan line) {
                 callee.variable == nullptr
                     ? nullptr
                     : script_.typed_variable(callee.variable, kStringValue).str_value.c_str();
-            PerformFunction(callee, fields, slots, script_.max_value_length_);
+            charge(PerformFunction(callee, fields, slots, script_.max_value_length_));
             store(a.target, slots.result_kind, slots.result_str, slots.result_int);
             return;
         }
@@ -172,6 +180,7 @@ void ScriptRun::procedure_call(TextSpan text) {
     ScriptHandler* handler = script_.handler_named(binding->str_value.c_str());
     if (handler == nullptr) RaiseScriptError(kScriptRunFailed);
     const char* argument = callee.arity > 0 ? slots.arguments[0].str_value.c_str() : "";
+    charge(static_cast<std::int64_t>(std::strlen(argument)));  // the handler writes it out
     if (!handler->Perform(argument)) RaiseScriptError(kScriptRunFailed);
 }
 
@@ -221,21 +230,25 @@ void ScriptRun::evaluate(TOPERAND& operand) {
             if (variable == nullptr) RaiseScriptError(kScriptUndefinedVariable);
             operand.kind = variable->type;
             if (variable->type == kStringValue) {
-                operand.str_value.assign(variable->str_value);
+                charge(variable->str_length);
+                operand.str_value.assign(variable->str_value.c_str(), variable->str_length);
             } else {
                 operand.int_value = variable->int_value;
             }
             break;
         }
-        case kStringValue: string_value(operand.text, operand.str_value); break;
+        case kStringValue:
+            charge(operand.text.size());
+            string_value(operand.text, operand.str_value);
+            break;
         case kIntegerValue: operand.int_value = number_value(operand.text); break;
     }
 }
 
 // The left value (of the kind given) op the right operand, into the left value. Integers
-// wrap silently; strings only concatenate.
-void ScriptRun::operate(char op, std::uint8_t kind, WSTR& str_value, std::int32_t& int_value,
-                        const TOPERAND& right) {
+// wrap silently; strings only concatenate, in amortised constant time per byte appended.
+void ScriptRun::operate(char op, std::uint8_t kind, WSTR& str_value, std::int32_t& str_length,
+                        std::int32_t& int_value, const TOPERAND& right) {
     if (kind != right.kind) RaiseScriptError(kScriptTypeMismatch);
     if (kind == kIntegerValue) {
         const auto a = static_cast<std::uint32_t>(int_value);
@@ -245,10 +258,12 @@ void ScriptRun::operate(char op, std::uint8_t kind, WSTR& str_value, std::int32_
     }
     if (op == '-') RaiseScriptError(kScriptBadSyntax);
     const std::int32_t right_length = right.str_value.length();
-    if (std::int64_t{str_value.length()} + right_length > script_.max_value_length_) {
+    if (std::int64_t{str_length} + right_length > script_.max_value_length_) {
         RaiseScriptError(kScriptRunFailed);
     }
-    str_value.append(right.str_value.c_str(), right_length);
+    charge(right_length);
+    str_value.append_growing(str_length, right.str_value.c_str(), right_length);
+    str_length += right_length;
 }
 
 // Left to right, each checked against the signature right after it is evaluated.
@@ -299,7 +314,10 @@ void ScriptRun::store(TextSpan name, std::uint8_t kind, const WSTR& str_value,
         RaiseScriptError(kScriptTypeMismatch);
     }
     if (kind == kStringValue) {
-        variable->str_value.assign(str_value);
+        const std::int32_t length = str_value.length();
+        charge(length);
+        variable->str_value.assign(str_value.c_str(), length);
+        variable->str_length = length;
     } else {
         variable->int_value = int_value;
     }
@@ -330,8 +348,9 @@ SCRIPT::SCRIPT() : workspace_(std::make_unique<RunWorkspace>()) {
 SCRIPT::~SCRIPT() = default;
 
 void SCRIPT::define_string(const char* name, const char* value) {
-    vars_.add(name, static_cast<std::int32_t>(std::strlen(name)), kStringValue)
-        .str_value.assign(value);
+    TVAR& variable = vars_.add(name, static_cast<std::int32_t>(std::strlen(name)), kStringValue);
+    variable.str_length = static_cast<std::int32_t>(std::strlen(value));
+    variable.str_value.assign(value, variable.str_length);
 }
 
 void SCRIPT::define_integer(const char* name, std::int32_t value) {
@@ -445,7 +464,17 @@ ScriptHandler* SCRIPT::handler_named(const char* reference) const {
     return number == 0 ? nullptr : handlers_[number - 1];
 }
 
+void SCRIPT::set_unreadable(const char* message) {
+    text_.clear();
+    unreadable_message_.assign(message);
+}
+
 void SCRIPT::Run() {
+    if (unreadable()) {
+        set_error(kScriptRunFailed, 0);
+        error_message_.assign(unreadable_message_);
+        throw SCRIPTError(kScriptRunFailed);
+    }
     ScriptRun(*this).execute();
 }
 

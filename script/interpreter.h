@@ -31,6 +31,9 @@ struct TVAR {
     WSTR name;  // with its "$"; names are case-sensitive
     std::uint8_t type;
     WSTR str_value;
+    // The length of str_value, kept so that appending to a long value does not count
+    // it anew.
+    std::int32_t str_length = 0;
     std::int32_t int_value = 0;
     // Looking a name up compares this first.
     std::uint32_t name_hash;
@@ -67,9 +70,13 @@ struct RunWorkspace;
 
 class SCRIPT {
 public:
-    // Guards against runaway scripts; exceeding either ends the run with error 4.
+    // Guards against runaway scripts; exceeding any ends the run with error 4. The byte
+    // budget counts the bytes of the lines read and of the values built or copied, so
+    // that a run costs at most about a second however its values grow; a script on one
+    // book handles a few kilobytes.
     static constexpr std::int64_t kDefaultStatementBudget = 10'000'000;
     static constexpr std::int32_t kDefaultMaxValueLength = 16 * 1024 * 1024;
+    static constexpr std::int64_t kDefaultByteBudget = std::int64_t{256} * 1024 * 1024;
     static constexpr int kMaxHandlers = 8;
 
     SCRIPT();
@@ -79,8 +86,19 @@ public:
 
     // --- The text ---
     const char* get_text() const { return text_.c_str(); }
-    void set_text(const char* text) { text_.assign(text); }
-    void set_text(const char* bytes, std::int32_t n) { text_.assign(bytes, n); }  // up to a NUL
+    // Setting a text also makes a script that could not be read usable again.
+    void set_text(const char* text) {
+        text_.assign(text);
+        unreadable_message_.clear();
+    }
+    void set_text(const char* bytes, std::int32_t n) {  // up to a NUL
+        text_.assign(bytes, n);
+        unreadable_message_.clear();
+    }
+    // The script's file exists but could not be read: its text is unknown, and every run
+    // fails at once with error 4, no line and this message, until a text is set.
+    void set_unreadable(const char* message);
+    bool unreadable() const { return !unreadable_message_.is_empty(); }
     // The text must be written back to its file at exit.
     bool modified() const { return modified_; }
     void set_modified(bool modified) { modified_ = modified; }
@@ -114,6 +132,7 @@ public:
     // The fuzzer lowers the guards so that every input stays quick.
     void set_statement_budget(std::int64_t statements) { statement_budget_ = statements; }
     void set_max_value_length(std::int32_t length) { max_value_length_ = length; }
+    void set_byte_budget(std::int64_t bytes) { byte_budget_ = bytes; }
 
 private:
     friend class ScriptRun;
@@ -136,6 +155,7 @@ private:
     std::int32_t error_line_ = 0;
     WSTR error_message_;
     bool modified_ = false;
+    WSTR unreadable_message_;  // empty for a usable script
 
     // Where a name was found last, by the low bits of its hash: most of a run's time
     // goes to finding variables among the twenty or so the host defines, and a script
@@ -147,6 +167,7 @@ private:
     std::array<ScriptHandler*, kMaxHandlers> handlers_{};
     std::int64_t statement_budget_ = kDefaultStatementBudget;
     std::int32_t max_value_length_ = kDefaultMaxValueLength;
+    std::int64_t byte_budget_ = kDefaultByteBudget;
     // The parsed records and call slots, kept between runs so that their buffers are
     // allocated once.
     std::unique_ptr<RunWorkspace> workspace_;

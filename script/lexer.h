@@ -53,6 +53,8 @@ public:
     TextSpan line() const { return line_; }
     std::int32_t number() const { return number_; }
     std::int32_t offset() const { return line_offset_; }  // of the line's first byte
+    // The bytes the last line took in the text, its spaces and line end included.
+    std::int32_t bytes_read() const { return position_ - line_offset_; }
 
     // The next line read starts at offset and gets the number given.
     void rewind(std::int32_t offset, std::int32_t number);

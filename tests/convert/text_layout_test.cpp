@@ -132,5 +132,30 @@ TEST(PutOutput, PendingOutputKeepsItsOrderAcrossChunks) {
     EXPECT_EQ(nowhere.emitter().take_pending(), "x\r\n");
 }
 
+TEST(PutOutput, ALongCollectedParagraphIsLaidOutWithoutCopies) {
+    // A paragraph of 3 MB, as long as a book: laid out chunk by chunk straight from its
+    // text, exactly as the whole paragraph would be formatted at once.
+    std::string words;
+    for (int i = 0; words.size() < (3u << 20); ++i)
+        words += std::string(1 + i % 13, 'a' + i % 26) + ' ';
+    words += "end";
+    ParagraphText text;
+    text.append(words);
+    for (const TextLayout layout :
+         {TextLayout{TextLayout::kWrapped, 3}, TextLayout{TextLayout::kOneLine, 2}}) {
+        EmitterFixture f(layout);
+        f.emitter().emit_paragraph("head", BlankLine::kPlain);
+        f.emitter().emit_paragraph(text, BlankLine::kPlain);
+        f.emitter().emit_paragraph("", BlankLine::kTitle);  // waits behind the paragraph
+        EXPECT_LT(f.emitter().buffered_capacity(), 65536u);
+        ParagraphEmitter whole;
+        whole.reset(layout);
+        std::string expected;
+        whole.format_paragraph(words.c_str(), expected);
+        EXPECT_EQ(f.output(), (layout.indent ? std::string(layout.indent, ' ') : "") + "head\r\n" +
+                                  expected + "\r\n");
+    }
+}
+
 }  // namespace
 }  // namespace tomeo

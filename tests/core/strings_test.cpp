@@ -56,6 +56,47 @@ TEST(Wstr, ReplaceAllNeverRescans) {
     EXPECT_STREQ(s.c_str(), "a::b::c");
 }
 
+TEST(Wstr, ReplaceAllWithPatternsShortAndLongAndALimit) {
+    const std::string long_pattern(20, 'p');  // past the short-pattern search
+    struct Case {
+        std::string text, pattern, replacement, result;
+    };
+    const Case cases[] = {
+        {"abcabcab", "abc", "X", "XXab"},
+        {"aaab" + long_pattern + "b" + long_pattern, long_pattern, "-", "aaab-b-"},
+        {std::string(30, 'p'), long_pattern, "", std::string(10, 'p')},
+        {"abab", "abc", "X", "abab"},
+        {"tail a", "a", "", "til "},
+    };
+    for (const Case& c : cases) {
+        WSTR s;
+        s.assign(c.text.c_str());
+        EXPECT_TRUE(s.replace_all(c.pattern.c_str(), c.replacement.c_str()));
+        EXPECT_EQ(s.c_str(), c.result) << c.text;
+    }
+    // A result past the limit leaves the text as it was.
+    WSTR s;
+    s.assign("a:b:c");
+    EXPECT_FALSE(s.replace_all(":", "::", 6));
+    EXPECT_STREQ(s.c_str(), "a:b:c");
+    EXPECT_TRUE(s.replace_all(":", "::", 7));
+    EXPECT_STREQ(s.c_str(), "a::b::c");
+}
+
+// Building a long text a byte at a time reallocates only a few dozen times.
+TEST(Wstr, AppendGrowingDoublesTheCapacity) {
+    WSTR s;
+    std::int32_t grown = 0;
+    std::int32_t capacity = s.capacity();
+    for (std::int32_t n = 0; n < 100000; ++n) {
+        s.append_growing(n, "x", 1);
+        if (s.capacity() != capacity) ++grown;
+        capacity = s.capacity();
+    }
+    EXPECT_EQ(s.c_str(), std::string(100000, 'x'));
+    EXPECT_LE(grown, 12);
+}
+
 TEST(Wstr, SubstringAndTruncate) {
     WSTR s;
     s.assign("abcdef");

@@ -459,6 +459,48 @@ TEST(WriteFileReplacing, ReplacesWholeOrNotAtAll) {
     EXPECT_EQ(ReadFile(dir / "a"), "second");
 }
 
+// A file reached through symbolic links (dotfiles kept elsewhere) is replaced where it
+// is; the links stay links, and nothing is left beside either.
+TEST(WriteFileReplacing, WritesThroughSymbolicLinks) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "dotfiles/tomeo");
+    std::filesystem::create_directories(dir / "config");
+    WriteFile(dir / "dotfiles/tomeo/a", "old");
+    ::chmod((dir / "dotfiles/tomeo/a").c_str(), 0640);
+    struct Case {
+        std::string link;    // created in config/, pointing at target
+        std::string target;  // as the link holds it
+        std::string file;    // the file written, below dir
+    };
+    const Case cases[] = {
+        {"absolute", dir / "dotfiles/tomeo/a", "dotfiles/tomeo/a"},
+        {"relative", "../dotfiles/tomeo/a", "dotfiles/tomeo/a"},
+        {"chain", "relative", "dotfiles/tomeo/a"},
+        {"dangling", "../dotfiles/tomeo/new", "dotfiles/tomeo/new"},  // the target is made
+    };
+    for (const Case& c : cases) {
+        const std::string link = dir / ("config/" + c.link);
+        std::filesystem::create_symlink(c.target, link);
+        EXPECT_TRUE(WriteFileReplacing(link.c_str(), "through " + c.link)) << c.link;
+        EXPECT_TRUE(std::filesystem::is_symlink(link)) << c.link;
+        EXPECT_EQ(ReadFile(dir / c.file), "through " + c.link);
+    }
+    EXPECT_EQ(stat_of(dir / "dotfiles/tomeo/a").st_mode & 0777, 0640u);  // kept
+    EXPECT_EQ(names_in(dir / "dotfiles/tomeo"), (std::vector<std::string>{"a", "new"}));
+    EXPECT_EQ(names_in(dir / "config"),
+              (std::vector<std::string>{"absolute", "chain", "dangling", "relative"}));
+
+    // A loop leads nowhere, and a link that cannot be read is not replaced either.
+    std::filesystem::create_symlink("loop", dir / "config/loop");
+    EXPECT_FALSE(WriteFileReplacing((dir / "config/loop").c_str(), "x"));
+    {
+        FailNthCall fail(SysOp::Stat, 2);  // the readlink after the first lstat
+        EXPECT_FALSE(WriteFileReplacing((dir / "config/absolute").c_str(), "x"));
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "config/loop"));
+    EXPECT_EQ(ReadFile(dir / "dotfiles/tomeo/a"), "through chain");
+}
+
 TEST(RemoveFile, DeletesFilesOnly) {
     TempDir dir;
     WriteFile(dir / "a", "A");

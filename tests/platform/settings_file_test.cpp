@@ -97,6 +97,28 @@ TEST(WriteIniFile, ReplacesTheFileAndLeavesNothingBeside) {
     EXPECT_EQ(files, 1);
 }
 
+// settings.ini kept among the user's dotfiles, linked into the configuration folder.
+TEST(WriteIniFile, ASymbolicLinkIsWrittenThrough) {
+    test::TempDir dir;
+    std::filesystem::create_directories(dir / "dotfiles");
+    std::filesystem::create_directories(dir / "tomeo");
+    test::WriteFile(dir / "dotfiles/settings.ini", "[Tomeo]\nold=1\n");
+    const std::string path = dir / "tomeo/settings.ini";
+    std::filesystem::create_symlink("../dotfiles/settings.ini", path);
+    ASSERT_TRUE(WriteIniFile(path.c_str(), "Tomeo", {{"new", "2"}}));
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(test::ReadFile(dir / "dotfiles/settings.ini"), "[Tomeo]\nnew=2\n");
+    EXPECT_EQ(Value(ReadIniFile(path.c_str(), "Tomeo"), "new"), "2");
+    for (const char* folder : {"dotfiles", "tomeo"}) {
+        int files = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir / folder)) {
+            (void)entry;
+            ++files;
+        }
+        EXPECT_EQ(files, 1) << folder;
+    }
+}
+
 TEST(WriteIniFile, AFailureAtAnyStepKeepsTheOldFile) {
     for (SysOp op : {SysOp::Open, SysOp::Write, SysOp::Fsync, SysOp::Close, SysOp::Rename}) {
         test::TempDir dir;

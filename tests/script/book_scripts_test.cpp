@@ -106,18 +106,66 @@ TEST_F(ScriptFilesTest, OnlyTheMissingAndTheModifiedAreWritten) {
     EXPECT_EQ(ReadFile(File("txthdr.sc")), "printp(\"Книга\")");  // now UTF-8
 }
 
-// A script that is there but cannot be read stands aside for the default in this run,
-// and is never replaced by it.
+// A script that is there but cannot be used is never replaced by the default: every
+// run of it fails with a message naming the file, and it is never written.
 TEST_F(ScriptFilesTest, AScriptThatCannotBeReadIsNotReplaced) {
     std::filesystem::create_directories(config / "tomeo/rename.sc");
     WriteFile(File("move.sc"), std::string(kMaxScriptFileSize + 1, ' '));
+    std::filesystem::create_symlink("elsewhere/txthdr.sc", File("txthdr.sc"));
     LoadScripts(scripts);
-    EXPECT_EQ(scripts.rename.get_text(), Resource(kRenameScriptResource));
-    EXPECT_EQ(scripts.move.get_text(), Resource(kMoveScriptResource));
-    EXPECT_FALSE(scripts.rename.modified() || scripts.move.modified());
+    const struct {
+        SCRIPT& script;
+        const char* file;
+        const char* end;
+    } cases[] = {
+        {scripts.rename, "rename.sc", " не удалось прочитать."},
+        {scripts.move, "move.sc", " больше 16 МБ."},
+        {scripts.header, "txthdr.sc", " не удалось прочитать."},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(c.script.unreadable()) << c.file;
+        EXPECT_FALSE(c.script.modified()) << c.file;
+        EXPECT_THROW(c.script.Run(), SCRIPTError);
+        EXPECT_EQ(c.script.error_code(), kScriptRunFailed);
+        EXPECT_EQ(c.script.error_message(), W("Файл скрипта ") + File(c.file) + W(c.end));
+    }
     SaveModifiedScripts(scripts);
     EXPECT_TRUE(std::filesystem::is_directory(File("rename.sc")));
     EXPECT_EQ(std::filesystem::file_size(File("move.sc")), kMaxScriptFileSize + 1);
+    EXPECT_TRUE(std::filesystem::is_symlink(File("txthdr.sc")));
+    EXPECT_FALSE(std::filesystem::exists(config / "tomeo/elsewhere"));
+
+    // Text set in the settings is the script from then on, saved at exit.
+    scripts.header.set_text("printp($title)");
+    scripts.header.set_modified(true);
+    EXPECT_FALSE(scripts.header.unreadable());
+    std::filesystem::create_directories(config / "tomeo/elsewhere");
+    SaveModifiedScripts(scripts);
+    EXPECT_TRUE(std::filesystem::is_symlink(File("txthdr.sc")));
+    EXPECT_EQ(ReadFile(File("elsewhere/txthdr.sc")), "printp($title)");
+}
+
+// Script files up to the longest value a script may hold are used, linked or not; a
+// link loop cannot be read.
+TEST_F(ScriptFilesTest, LargeAndLinkedScriptsAreRead) {
+    std::filesystem::create_directories(config / "dotfiles");
+    std::filesystem::create_directories(config / "tomeo");
+    const std::string comment = "// " + std::string(2 << 20, 'c') + "\n";
+    WriteFile(File("rename.sc"), comment + "$filename = \"big\"\n");
+    WriteFile(config / "dotfiles/move.sc", "$dir = \"~/linked/\"\n");
+    std::filesystem::create_symlink("../dotfiles/move.sc", File("move.sc"));
+    std::filesystem::create_symlink("txthdr.sc", File("txthdr.sc"));
+    LoadScripts(scripts);
+    const TBOOKDESC desc;
+    const BookFileNames names{"/books/", "a.fb2", "a.fb2"};
+    HSTR name;
+    ComputeFileName(scripts.rename, desc, names, name);
+    EXPECT_STREQ(name.c_str(), "big");
+    WSTR dir;
+    ComputeDirectory(scripts.move, desc, names, dir);
+    EXPECT_STREQ(dir.c_str(), "~/linked/");
+    EXPECT_TRUE(scripts.header.unreadable());
+    EXPECT_FALSE(scripts.rename.modified() || scripts.move.modified() || scripts.header.modified());
 }
 
 TEST(ScriptFilesHome, TheConfigurationFolderIsCreatedBelowHome) {

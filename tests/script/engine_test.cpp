@@ -165,5 +165,53 @@ TEST(ScriptRun, ValuesCannotGrowWithoutBound) {
     EXPECT_EQ(script.get_string("$a"), std::string(768, 'x'));
 }
 
+// Scripts that build values without end, each stopped by one of the guards with error 4
+// (a string grown a byte at a time once ran for minutes).
+TEST(ScriptRun, RunawayValuesEndWithError4) {
+    struct Case {
+        const char* text;
+        const char* error;
+    };
+    const std::string comment = "while (1 = 1) {\n// " + std::string(1 << 20, 'c') + "\n}";
+    const Case cases[] = {
+        // 3,333,333 bytes appended: the statement budget ends it at the while line.
+        {"$s = \"\"\nwhile (1 = 1) {\n$s = $s + \"x\"\n}", "Ошибка выполнения скрипта (строка 2)."},
+        {"$s = \"x\"\nwhile (1 = 1) {\n$s = $s + $s\n}", "Ошибка выполнения скрипта (строка 3)."},
+        // Each copy of a growing value counts in full: the byte budget ends it.
+        {"$s = \"\"\nwhile (1 = 1) {\n$t = $s + \"x\"\n$s = $t\n}",
+         "Ошибка выполнения скрипта (строка 3)."},
+        {"$s = \"ab\"\n$i = 0\nwhile ($i < 19) {\n$s = $s + $s\n$i = $i + 1\n}\n"
+         "while (1 = 1) {\n$t = repl($s, \"a\", \"cc\")\n}",
+         "Ошибка выполнения скрипта (строка 8)."},
+        // Lines read count too, comments included.
+        {comment.c_str(), "Ошибка выполнения скрипта (строка 2)."},
+    };
+    for (const Case& c : cases) {
+        SCRIPT script;
+        EXPECT_EQ(RunText(script, c.text), Cp(c.error)) << c.text;
+    }
+}
+
+TEST(ScriptRun, TheByteBudgetCountsLinesAndValues) {
+    SCRIPT script;
+    EXPECT_EQ(SCRIPT::kDefaultByteBudget, 256 << 20);
+    const std::string forty(40, 'x');
+    // Line 1 reads 48 bytes, the literal's 42 and stores 40; line 2 reads 8, copies 40
+    // and stores 40.
+    const std::string text = "$a = \"" + forty + "\"\n$b = $a\n";
+    script.set_byte_budget(217);
+    EXPECT_EQ(RunText(script, text.c_str()), Cp("Ошибка выполнения скрипта (строка 2)."));
+    script.set_byte_budget(218);
+    EXPECT_EQ(RunText(script, text.c_str()), "");
+    // Appending counts the bytes appended, not the value appended to (which would add
+    // half a million here).
+    script.set_byte_budget(100'000);
+    EXPECT_EQ(RunText(script,
+                      "$i = 0\n$s = \"\"\nwhile ($i < 1000) {\n$s = $s + \"x\"\n"
+                      "$i = $i + 1\n}"),
+              "");
+    EXPECT_EQ(script.get_string("$s"), std::string(1000, 'x'));
+}
+
 }  // namespace
 }  // namespace tomeo::test
