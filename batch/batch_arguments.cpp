@@ -53,6 +53,7 @@ void ReportMissing(Report& report, const char* name, std::uint32_t operations) {
         if (operations & m.operation) missing.flags |= m.result;
     }
     missing.name = name;
+    missing.reason = FailReason::NotFound;
     report.ReportResults(missing);
 }
 

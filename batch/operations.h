@@ -36,4 +36,26 @@ inline constexpr std::uint32_t RES_TOTEXT_STRUCTURE = 0x2000;
 inline constexpr std::uint32_t RES_MOVE = 0x4000;
 inline constexpr std::uint32_t RES_ZIP = 0x8000;
 
+// Why the operations of a file failed, where the result flags do not tell: recorded by
+// ProcessFile beside them (the first failure's reason) and appended by the report to
+// each failure message of the file. None when the flags say it all or nothing is known.
+enum class FailReason : std::uint8_t {
+    None,
+    NotFound,          // a file argument named no file
+    SourceUnreadable,  // the book could not be opened or read
+    NoAccess,          // the system refused access
+    NoSpace,           // the disk is full
+    Description,       // the book's description could not be read
+    NoEncoding,        // the FB2 declaration, or its encoding, is missing
+    UnknownEncoding,   // the FB2 declaration names an unknown encoding (detail: its name)
+    EmptyName,         // rename.sc or the window gave an empty name
+    UnusableName,      // ... a name that is not one ("." or "..", or with a separator)
+    EmptyDirectory,    // move.sc or the window gave no directory
+    ParentFolder,      // the target directory has a ".." component
+    NameTaken,         // a file of the target name exists
+    NameNotAllowed,    // the file system refuses the name (too long, forbidden characters)
+    SourceChanged,     // another program changed the book while it was processed
+    TextNameTaken,     // the text file's name belongs to something other than an older text
+};
+
 }  // namespace tomeo

@@ -25,6 +25,8 @@ namespace {
 
 constexpr char kZipExtension[] = ".zip";
 constexpr char kTextExtension[] = ".txt";
+// An unknown tag is named in the report cut to this many bytes.
+constexpr std::int32_t kMaxTagShown = 40;
 
 constexpr std::uint32_t kRecodings = OP_DOS | OP_UTF8;
 constexpr std::uint32_t kRenames = OP_RENAME | OP_RENAME_TO;
@@ -101,6 +103,7 @@ struct Pipeline::Call {
     bool plain_move = false;  // the source itself is renamed or moved
 
     FileStreamPtr source;
+    platform::ContentStamp source_stamp;  // the source file as it was opened
     std::optional<StreamBookSource> book_source;
     std::uint32_t source_attributes = platform::kAttributeArchive;
 
@@ -162,6 +165,9 @@ std::uint32_t Pipeline::ProcessFile(std::uint32_t operations) {
 
 bool Pipeline::Prepare(Call& c) {
     result_ = 0;
+    reason_ = FailReason::None;
+    reason_detail_.clear();
+    unknown_tag_.clear();
     produced_ = TFILEINF{};
     rename_error_.clear();
     move_error_.clear();
@@ -221,9 +227,9 @@ bool Pipeline::Prepare(Call& c) {
 
 // The destination of a move: the target directory, unless the file is there already.
 bool Pipeline::SetDestinationDirectory(Call& c, std::uint32_t operation) {
-    if (target_dir_.is_empty() || !ResolveTargetDirectory(target_dir_.c_str(), c.dest_dir)) {
-        return false;
-    }
+    if (target_dir_.is_empty()) return Refuse(FailReason::EmptyDirectory);
+    if (HasParentComponent(target_dir_.c_str())) return Refuse(FailReason::ParentFolder);
+    if (!ResolveTargetDirectory(target_dir_.c_str(), c.dest_dir)) return false;
     if (same_ignoring_case(c.dest_dir.c_str(), c.source_dir.c_str())) {
         c.drop(operation);
     } else {
@@ -238,7 +244,8 @@ bool Pipeline::SetDestinationDirectory(Call& c, std::uint32_t operation) {
 // letter case alone is a rename; no change at all leaves nothing to do.
 bool Pipeline::SetNewName(Call& c, std::uint32_t operation) {
     // A name that would lead out of the folder is no name.
-    if (!IsSafeFileName(new_name_.c_str())) return false;
+    if (new_name_.is_empty()) return Refuse(FailReason::EmptyName);
+    if (!IsSafeFileName(new_name_.c_str())) return Refuse(FailReason::UnusableName);
     c.new_book_name.assign(new_name_.c_str());
     c.new_book_name.append(current_.extension());
     const bool changed_book = std::strcmp(c.new_book_name.c_str(), c.book_name.c_str()) != 0;
@@ -274,18 +281,29 @@ bool Pipeline::SetNewName(Call& c, std::uint32_t operation) {
 
 bool Pipeline::Read(Call& c) {
     c.source = stream_open(c.source_path.c_str(), "r");
-    if (!c.source) return false;
+    if (!c.source) {
+        return Refuse(errno == EACCES || errno == EPERM ? FailReason::NoAccess
+                                                        : FailReason::SourceUnreadable);
+    }
+    // What is read is what the file held when it was opened; it may go only unchanged.
+    if (!c.source->handle.stamp(c.source_stamp)) return Refuse(FailReason::SourceUnreadable);
+    if (c.source_stamp.size != c.source->size) return Refuse(FailReason::SourceChanged);
     c.book_source.emplace(*c.source);
     book_.start(*c.book_source);
 
     if (c.has(OP_CODEPAGE)) {
         switch (current_.kind) {
             case KIND_TXT: result_ |= detect_text_codepage(book_, reader_); break;
-            case KIND_FB2: result_ |= read_xml_declaration(book_, reader_, tag_); break;
+            case KIND_FB2:
+                tag_.tag_name.clear();  // what a failure is explained by
+                tag_.attr_count = 0;
+                result_ |= read_xml_declaration(book_, reader_, tag_);
+                if (result_ != 0) return Refuse(ReasonOfDeclaration(tag_, reason_detail_));
+                break;
             case KIND_RTF: reader_.codepage_state = CP_1251; break;
             default: return false;
         }
-        if (result_ != 0) return false;
+        if (result_ != 0) return Refuse(FailReason::SourceUnreadable);
         c.drop(OP_CODEPAGE);
     }
     if (c.has(OP_DESCRIPTION)) {
@@ -295,7 +313,7 @@ bool Pipeline::Read(Call& c) {
             case KIND_RTF: result_ |= read_rtf_description(book_, rtf_, desc_); break;
             default: return false;
         }
-        if (result_ != 0) return false;
+        if (result_ != 0) return Refuse(FailReason::Description);
         c.drop(OP_DESCRIPTION);
     }
     if (c.has(OP_INFO)) {
@@ -366,7 +384,7 @@ bool Pipeline::CreateOutputs(Call& c) {
         if (c.has(kMoves) && !DirectoryExists(c.dest_dir.c_str())) {
             WSTR directory(c.dest_dir);
             directory.drop_trailing_backslash();
-            if (!CreateDirectoryPath(directory.c_str())) return false;
+            if (!CreateDirectoryPath(directory.c_str())) return FailedCall();
         }
         // A file of the destination's name may be this book's own result, left by a run
         // killed before it could delete the source: the new file is compared with it.
@@ -380,7 +398,8 @@ bool Pipeline::CreateOutputs(Call& c) {
             c.output_path.assign(c.dest_path);
         }
         c.replacement = stream_create(c.output_path.c_str(), false, c.source_attributes);
-        if (!c.replacement || !fs_copy_access(*c.replacement, *c.source)) return false;
+        if (!c.replacement) return FailedCall();
+        if (!fs_copy_access(*c.replacement, *c.source)) return FailedCall();
         if (c.output_container == CONTAINER_ZIP) {
             if (c.replacement->kind != kStreamZip) return false;
             TFILESTREAM& out = *c.replacement;
@@ -416,6 +435,8 @@ bool Pipeline::CreateOutputs(Call& c) {
         }
         if (settings_.text_dir.is_empty()) {
             c.text_dir.assign(c.source_dir);
+        } else if (HasParentComponent(settings_.text_dir.c_str())) {
+            return Refuse(FailReason::ParentFolder);
         } else if (!ResolveTargetDirectory(settings_.text_dir.c_str(), c.text_dir)) {
             return false;
         }
@@ -427,13 +448,19 @@ bool Pipeline::CreateOutputs(Call& c) {
             platform::IsSameFile(text_path, c.source_path.c_str()) ||
             (c.write_new && (same_ignoring_case(text_path, c.dest_path.c_str()) ||
                              same_ignoring_case(text_path, c.output_path.c_str())))) {
-            return false;
+            return Refuse(FailReason::TextNameTaken);
+        }
+        // Nor anything else that is not an older text of this book.
+        if (const FailReason taken = TextMayBeReplaced(text_path, c.text_name.c_str(), !loose_text);
+            taken != FailReason::None) {
+            return Refuse(taken);
         }
         // Named beside its final name when complete, so that an older text file stays
         // until the new one takes its place.
         hidden_beside(c.text_output_path, c.text_dir, c.text_physical_name.c_str());
         c.text = stream_create(c.text_output_path.c_str(), false, attributes);
-        if (!c.text || !fs_copy_access(*c.text, *c.source)) return false;
+        if (!c.text) return FailedCall();
+        if (!fs_copy_access(*c.text, *c.source)) return FailedCall();
         if (!loose_text) {
             if (c.text->kind != kStreamZip) return false;
             c.text->name.assign(c.text_name.c_str());
@@ -450,10 +477,12 @@ bool Pipeline::PassOverContent(Call& c) {
     if (c.read_all) {
         const std::int32_t size = c.zipped ? c.source->member_size : c.source->size;
         // Sizes are signed 32-bit: a content that does not fit is refused, never wrapped.
-        if (size < 0 || !book_.load_up_to(size) || book_.fill() != size) return false;
+        if (size < 0 || !book_.load_up_to(size) || book_.fill() != size) {
+            return Refuse(FailReason::SourceUnreadable);
+        }
     }
     if (c.has(OP_ZIP) && !c.has(kRecodings)) {
-        if (stream_write(*c.replacement, book_.bytes(), book_.fill()) < 0) return false;
+        if (stream_write(*c.replacement, book_.bytes(), book_.fill()) < 0) return FailedCall();
     }
     if (c.has(kRecodings) && !ConvertInto(*c.replacement, c.has(OP_DOS))) return false;
     if (c.has(OP_TOTEXT) && !ConvertToText(c)) return false;
@@ -529,7 +558,11 @@ bool Pipeline::ConvertToText(Call& c) {
             case CONV_NOT_1251: result_ |= RES_TOTEXT_NOT1251; break;
             case CONV_BAD_UTF8: result_ |= RES_TOTEXT_BADCODE; break;
             case CONV_BROKEN: result_ |= RES_TOTEXT_STRUCTURE; break;
-            case CONV_UNKNOWN_TAG: result_ |= RES_TOTEXT_TAG; break;
+            case CONV_UNKNOWN_TAG:
+                result_ |= RES_TOTEXT_TAG;
+                unknown_tag_.assign(converter_.last_tag());
+                if (unknown_tag_.length() > kMaxTagShown) unknown_tag_.truncate(kMaxTagShown);
+                break;
             default: break;
         }
         result_ |= RES_TOTEXT;
@@ -552,8 +585,15 @@ bool Pipeline::FinishOutputs(Call& c) {
         const bool packed = c.text->kind == kStreamZip;
         const bool closed = stream_close(std::move(c.text), close_info_) == 0;
         c.text_created = close_info_.published;
-        if (!closed || !platform::ReplaceFile(c.text_output_path.c_str(), c.text_path.c_str())) {
-            return false;
+        if (!closed) return FailedCall();
+        // What bears the name now, not what bore it when the conversion began.
+        if (const FailReason taken =
+                TextMayBeReplaced(c.text_path.c_str(), c.text_name.c_str(), packed);
+            taken != FailReason::None) {
+            return Refuse(taken);
+        }
+        if (!platform::ReplaceFile(c.text_output_path.c_str(), c.text_path.c_str())) {
+            return FailedCall();
         }
         c.text_created = false;
         c.drop(OP_TOTEXT);
@@ -580,7 +620,7 @@ bool Pipeline::FinishOutputs(Call& c) {
     // The new file must be complete and on disk, its name too, before the source goes.
     const bool closed = stream_close(std::move(c.replacement), close_info_) == 0;
     c.replacement_created = close_info_.published;
-    if (!closed || !platform::FlushDirectory(c.dest_dir.c_str())) return false;
+    if (!closed || !platform::FlushDirectory(c.dest_dir.c_str())) return FailedCall();
     if (!ReplaceSource(c)) return false;
 
     TakeReplacement(c);
@@ -620,10 +660,10 @@ bool Pipeline::ReplaceSource(Call& c) {
     const char* dest = c.dest_path.c_str();
     if (c.verify_existing) {
         // Only a destination that holds exactly the new content lets the source go.
-        if (!stream_contents_equal(c.output_path.c_str(), dest) ||
-            !platform::RemoveFile(c.output_path.c_str())) {
-            return false;
+        if (!stream_contents_equal(c.output_path.c_str(), dest)) {
+            return Refuse(FailReason::NameTaken);
         }
+        if (!platform::RemoveFile(c.output_path.c_str())) return FailedCall();
         c.replacement_created = false;
         // The record describes the file that stays.
         platform::FileStatus status;
@@ -631,16 +671,19 @@ bool Pipeline::ReplaceSource(Call& c) {
             close_info_.filesize = static_cast<std::int32_t>(status.size);
             close_info_.filetime = status.last_write_time;
         }
-        return platform::RemoveFile(source);
+        if (!SourceMayGo(c)) return false;
+        return platform::RemoveFile(source) || FailedCall();
     }
     if (!c.temporary_name) {
-        if (!platform::RemoveFile(source)) return false;
+        if (!SourceMayGo(c)) return false;
+        if (!platform::RemoveFile(source)) return FailedCall();
         c.replacement_created = false;
         return true;
     }
     if (std::strcmp(dest, source) == 0) {
         // One atomic rename: at every moment either the old or the new file is there.
-        if (!platform::ReplaceFile(c.output_path.c_str(), source)) return false;
+        if (!SourceMayGo(c)) return false;
+        if (!platform::ReplaceFile(c.output_path.c_str(), source)) return FailedCall();
         c.replacement_created = false;
         platform::FlushDirectory(c.dest_dir.c_str());  // the rename is done either way
         return true;
@@ -648,23 +691,33 @@ bool Pipeline::ReplaceSource(Call& c) {
     // The names differ in letter case alone. On a case-insensitive file system both
     // name the source: replace it atomically, then change the case of its name.
     if (platform::IsSameFile(dest, source)) {
-        if (!platform::ReplaceFile(c.output_path.c_str(), source)) return false;
+        if (!SourceMayGo(c)) return false;
+        if (!platform::ReplaceFile(c.output_path.c_str(), source)) return FailedCall();
         c.replacement_created = false;
         if (!platform::MoveFile(source, dest)) {
             // The new content is in place under the old name: only the rename failed.
             TakeReplacement(c);
-            return false;
+            return FailedCall();
         }
         return true;
     }
     // On a case-sensitive file system they are two names: the new file takes the new
     // one (never replacing another file that bears it), then the source goes.
-    if (!platform::MoveFile(c.output_path.c_str(), dest)) return false;
+    if (!platform::MoveFile(c.output_path.c_str(), dest)) return FailedCall();
     c.output_path.assign(c.dest_path);
     platform::FlushDirectory(c.dest_dir.c_str());
-    if (!platform::RemoveFile(source)) return false;
+    if (!SourceMayGo(c)) return false;
+    if (!platform::RemoveFile(source)) return FailedCall();
     c.replacement_created = false;
     return true;
+}
+
+// A source is deleted or replaced only while it is the file that was read: a book that
+// another program appended to or rewrote meanwhile stays, and the new file goes.
+bool Pipeline::SourceMayGo(const Call& c) {
+    platform::ContentStamp now;
+    if (!platform::GetContentStamp(c.source_path.c_str(), now)) return FailedCall();
+    return now == c.source_stamp || Refuse(FailReason::SourceChanged);
 }
 
 bool Pipeline::PlainMove(Call& c) {
@@ -672,9 +725,9 @@ bool Pipeline::PlainMove(Call& c) {
     if (c.has(kMoves) && !DirectoryExists(c.dest_dir.c_str())) {
         WSTR directory(c.dest_dir);
         directory.drop_trailing_backslash();
-        if (!CreateDirectoryPath(directory.c_str())) return false;
+        if (!CreateDirectoryPath(directory.c_str())) return FailedCall();
     }
-    if (!platform::MoveFile(c.source_path.c_str(), c.dest_path.c_str())) return false;
+    if (!platform::MoveFile(c.source_path.c_str(), c.dest_path.c_str())) return FailedCall();
     if (c.has(kRenames)) {
         if (!c.zipped) current_.name.assign(c.new_physical_name);
         c.drop(kRenames);
@@ -705,6 +758,11 @@ void Pipeline::Fail(Call& c) {
     if (c.has(OP_UTF8) && (result_ & (RES_UTF8_NOT1251 | RES_UTF8_BADCODE)) == 0) {
         result_ |= RES_UTF8;
     }
+}
+
+bool Pipeline::Refuse(FailReason reason) {
+    if (reason_ == FailReason::None) reason_ = reason;
+    return false;
 }
 
 // --- The list ---------------------------------------------------------------------------
@@ -782,6 +840,9 @@ void Pipeline::ReportCurrentResults(Report& report) const {
     results.rename_error = rename_error_.c_str();
     results.move_error = move_error_.c_str();
     results.convert_error = convert_error_.c_str();
+    results.reason = reason_;
+    results.reason_detail = reason_detail_.c_str();
+    results.unknown_tag = unknown_tag_.c_str();
     report.ReportResults(results);
 }
 
@@ -791,6 +852,7 @@ bool Pipeline::RenameTo(const char* name, Report& report) {
     new_name_.assign(name);
     if (ProcessFile(OP_RENAME_TO) == 0) return true;
     report.FormatReport(msg::kRenameFailed, current_.name.c_str());
+    report.AppendReason(reason_, reason_detail_.c_str());
     return false;
 }
 
@@ -798,18 +860,21 @@ bool Pipeline::MoveTo(const char* directory, Report& report) {
     target_dir_.assign(directory);
     if (ProcessFile(OP_MOVE_TO) == 0) return true;
     report.FormatReport(msg::kMoveFailedTo, current_.name.c_str(), target_dir_.c_str());
+    report.AppendReason(reason_, reason_detail_.c_str());
     return false;
 }
 
 bool Pipeline::Pack(Report& report) {
     if (ProcessFile(OP_ZIP) == 0) return true;
     report.FormatReport(msg::kPackFailed, current_.name.c_str());
+    report.AppendReason(reason_, reason_detail_.c_str());
     return false;
 }
 
 bool Pipeline::RecodeDos(Report& report) {
     if (ProcessFile(OP_DOS) == 0) return true;
     report.FormatReport(msg::kRecodeFailed, current_.name.c_str());
+    report.AppendReason(reason_, reason_detail_.c_str());
     return false;
 }
 
@@ -818,6 +883,7 @@ bool Pipeline::RecodeUtf8(Report& report) {
     report.FormatReport(msg::kRecodeFailed, current_.name.c_str());
     if (result_ & RES_UTF8_BADCODE) report.AppendText(msg::kReasonBadUtf8);
     if (result_ & RES_UTF8_NOT1251) report.AppendText(msg::kReasonNot1251);
+    report.AppendReason(reason_, reason_detail_.c_str());
     return false;
 }
 
@@ -832,6 +898,9 @@ bool Pipeline::Convert(Report& report) {
                               RES_TOTEXT_TAG | RES_TOTEXT_STRUCTURE);
     results.name = current_.name.c_str();
     results.convert_error = convert_error_.c_str();
+    results.reason = reason_;
+    results.reason_detail = reason_detail_.c_str();
+    results.unknown_tag = unknown_tag_.c_str();
     report.ReportResults(results);
     return false;
 }

@@ -13,9 +13,11 @@
 // where the process may, its owner and group.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 
 #include "batch/file_list.h"
+#include "batch/replace_guard.h"
 #include "batch/report.h"
 #include "book/book_buffer.h"
 #include "book/rtf_reader.h"
@@ -115,6 +117,8 @@ public:
 
     // --- What the calls leave ----------------------------------------------------------
     std::uint32_t result_flags() const { return result_; }
+    // Why the call failed where the result flags do not tell (None otherwise).
+    FailReason fail_reason() const { return reason_; }
     CurrentFile& current() { return current_; }
     const CurrentFile& current() const { return current_; }
     const TFILEINF& produced() const { return produced_; }
@@ -143,6 +147,10 @@ private:
     void TakeReplacement(Call& call);
     bool PlainMove(Call& call);
     void Fail(Call& call);
+    // Record the reason of a failure (the first one of a call counts) and give false.
+    bool Refuse(FailReason reason);
+    bool FailedCall() { return Refuse(ReasonOfError(errno)); }
+    bool SourceMayGo(const Call& call);
     bool ConvertInto(TFILESTREAM& output, bool dos);
     bool ConvertToText(Call& call);
     BookFileNames NamesOfCurrent() const;
@@ -165,6 +173,9 @@ private:
 
     // What the calls leave, and their tools.
     std::uint32_t result_ = 0;
+    FailReason reason_ = FailReason::None;
+    WSTR reason_detail_;  // what the reason names (an encoding)
+    WSTR unknown_tag_;    // the tag that stopped a conversion
     TFILEINF produced_;
     HSTR new_name_;
     HSTR extraction_path_;

@@ -6,6 +6,30 @@
 #include "core/messages.h"
 
 namespace tomeo {
+namespace {
+
+constexpr struct {
+    FailReason reason;
+    const char* text;
+} kReasonTexts[] = {
+    {FailReason::NotFound, msg::kReasonNotFound},
+    {FailReason::SourceUnreadable, msg::kReasonSourceUnreadable},
+    {FailReason::NoAccess, msg::kReasonNoAccess},
+    {FailReason::NoSpace, msg::kReasonNoSpace},
+    {FailReason::Description, msg::kReasonDescription},
+    {FailReason::NoEncoding, msg::kReasonNoEncoding},
+    {FailReason::UnknownEncoding, msg::kReasonUnknownEncoding},
+    {FailReason::EmptyName, msg::kReasonEmptyName},
+    {FailReason::UnusableName, msg::kReasonUnusableName},
+    {FailReason::EmptyDirectory, msg::kReasonEmptyDirectory},
+    {FailReason::ParentFolder, msg::kReasonParentFolder},
+    {FailReason::NameTaken, msg::kReasonNameTaken},
+    {FailReason::NameNotAllowed, msg::kReasonNameNotAllowed},
+    {FailReason::SourceChanged, msg::kReasonSourceChanged},
+    {FailReason::TextNameTaken, msg::kReasonTextNameTaken},
+};
+
+}  // namespace
 
 void Report::AppendParagraphBreak() {
     if (!text_.is_empty()) text_.append("\r\n\r\n");
@@ -43,6 +67,12 @@ void Report::AppendExpanded(const char* format, const char* first, const char* s
     text_.append(p);
 }
 
+void Report::AppendReason(FailReason reason, const char* detail) {
+    for (const auto& r : kReasonTexts) {
+        if (r.reason == reason) AppendExpanded(r.text, detail, nullptr);
+    }
+}
+
 void Report::ReportResults(const FileResults& r) {
     auto append_error = [this](const char* error) {
         if (*error == '\0') return;
@@ -53,6 +83,7 @@ void Report::ReportResults(const FileResults& r) {
     if (r.flags & RES_RENAME) {
         AppendMessage(msg::kRenameFailed, r.name);
         append_error(r.rename_error);
+        AppendReason(r.reason, r.reason_detail);
     }
     if (r.flags & RES_MOVE) {
         if (*r.move_error != '\0') {
@@ -63,22 +94,32 @@ void Report::ReportResults(const FileResults& r) {
         } else {
             AppendMessage(msg::kMoveFailed, r.name);
         }
+        AppendReason(r.reason, r.reason_detail);
     }
     if (r.flags & (RES_UTF8 | RES_UTF8_NOT1251 | RES_UTF8_BADCODE | RES_DOS)) {
         AppendMessage(msg::kRecodeFailed, r.name);
         if (r.flags & RES_UTF8_BADCODE) AppendText(msg::kReasonBadUtf8);
         if (r.flags & RES_UTF8_NOT1251) AppendText(msg::kReasonNot1251);
+        AppendReason(r.reason, r.reason_detail);
     }
-    if (r.flags & (RES_TOTEXT | RES_TOTEXT_NOT1251 | RES_TOTEXT_BADCODE | RES_TOTEXT_TAG |
-                   RES_TOTEXT_STRUCTURE)) {
+    const bool converting = (r.flags & (RES_TOTEXT | RES_TOTEXT_NOT1251 | RES_TOTEXT_BADCODE |
+                                        RES_TOTEXT_TAG | RES_TOTEXT_STRUCTURE)) != 0;
+    if (converting) {
         AppendMessage(msg::kConvertFailed, r.name);
         if (r.flags & RES_TOTEXT_BADCODE) AppendText(msg::kReasonBadUtf8);
         if (r.flags & RES_TOTEXT_NOT1251) AppendText(msg::kReasonNot1251);
-        if (r.flags & RES_TOTEXT_TAG) AppendText(msg::kReasonUnknownTag);
+        if (r.flags & RES_TOTEXT_TAG) {
+            AppendText(msg::kReasonUnknownTag);
+            if (*r.unknown_tag != '\0') AppendExpanded(msg::kReasonTagName, r.unknown_tag, nullptr);
+        }
         if (r.flags & RES_TOTEXT_STRUCTURE) AppendText(msg::kReasonBrokenStructure);
     }
     append_error(r.convert_error);
-    if (r.flags & RES_ZIP) AppendMessage(msg::kPackFailed, r.name);
+    if (converting) AppendReason(r.reason, r.reason_detail);
+    if (r.flags & RES_ZIP) {
+        AppendMessage(msg::kPackFailed, r.name);
+        AppendReason(r.reason, r.reason_detail);
+    }
 }
 
 }  // namespace tomeo

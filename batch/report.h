@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "batch/operations.h"
 #include "core/hstr.h"
 
 namespace tomeo {
@@ -16,6 +17,9 @@ struct FileResults {
     const char* rename_error = "";  // error texts of rename.sc, move.sc and txthdr.sc
     const char* move_error = "";
     const char* convert_error = "";
+    FailReason reason = FailReason::None;  // appended to every failure message
+    const char* reason_detail = "";        // the name an UnknownEncoding reason gives
+    const char* unknown_tag = "";          // the tag of RES_TOTEXT_TAG
 };
 
 class Report {
@@ -34,6 +38,8 @@ public:
     void FormatReport(const char* format, const char* first, const char* second = nullptr);
     // Appends the messages for the result flags of one file, in their fixed order.
     void ReportResults(const FileResults& results);
+    // Appends the text of a reason (nothing for None) to the last message.
+    void AppendReason(FailReason reason, const char* detail = "");
 
 private:
     void AppendExpanded(const char* format, const char* first, const char* second);

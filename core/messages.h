@@ -28,6 +28,26 @@ inline constexpr auto kReasonParentFolder = cp1251(" Путь к каталог�
 // A file an argument matched whose name has no Windows-1251 form (shown as on disk).
 inline constexpr auto kNameNot1251 =
     cp1251("%1\" не обработан. Имя файла нельзя записать в кодировке WIN1251.");
+// After kReasonUnknownTag: the tag (%1).
+inline constexpr auto kReasonTagName = cp1251(" Тег: <%1>.");
+
+// Reasons of failures that the result flags do not tell (FailReason in
+// batch/operations.h), appended to every failure message of the file. In
+// kReasonUnknownEncoding %1 stands for the encoding's name.
+inline constexpr auto kReasonNotFound = cp1251(" Файл не найден.");
+inline constexpr auto kReasonSourceUnreadable = cp1251(" Файл не удалось прочитать.");
+inline constexpr auto kReasonNoAccess = cp1251(" Нет доступа.");
+inline constexpr auto kReasonNoSpace = cp1251(" Недостаточно места на диске.");
+inline constexpr auto kReasonDescription = cp1251(" Не удалось прочитать описание книги.");
+inline constexpr auto kReasonNoEncoding = cp1251(" В файле нет объявления кодировки.");
+inline constexpr auto kReasonUnknownEncoding = cp1251(" Неизвестная кодировка %1\".");
+inline constexpr auto kReasonEmptyName = cp1251(" Новое имя пустое.");
+inline constexpr auto kReasonUnusableName = cp1251(" Новое имя недопустимо.");
+inline constexpr auto kReasonEmptyDirectory = cp1251(" Каталог не задан.");
+inline constexpr auto kReasonNameTaken = cp1251(" Файл с таким именем уже существует.");
+inline constexpr auto kReasonNameNotAllowed = cp1251(" Такое имя файла нельзя использовать.");
+inline constexpr auto kReasonSourceChanged = cp1251(" Файл изменился во время обработки.");
+inline constexpr auto kReasonTextNameTaken = cp1251(" Имя текстового файла занято другим файлом.");
 
 // Labels of the information text shown for the selected book.
 inline constexpr auto kInfoAuthor = cp1251("Автор: ");

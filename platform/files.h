@@ -7,6 +7,7 @@
 
 #include <sys/types.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -25,7 +26,8 @@ inline constexpr std::uint32_t kAttributeArchive = 0x20;
 inline constexpr std::int64_t kMaxFileSize = 0x7FFFFFFF;
 
 // A Windows-1251 path as the UTF-8 name on disk. False when the path holds the byte 0x98,
-// which stands for a character that had no Windows-1251 form and so names no real file.
+// which stands for a character that had no Windows-1251 form and so names no real file
+// (errno EILSEQ).
 bool PathToDisk(const char* path, std::string& disk_path);
 // A UTF-8 name from the disk in Windows-1251. False when it is not valid UTF-8 or holds
 // a character without a Windows-1251 form.
@@ -47,6 +49,20 @@ enum class CreateMode {
 std::string HiddenTemporaryName(std::string_view extension);
 // process, when given, receives the number of the process that made the name.
 bool IsHiddenTemporaryName(const char* name, long* process = nullptr);
+
+// What tells whether a file changed: which file it is, its size and its modification
+// time to the finest step the file system keeps.
+struct ContentStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t mtime_seconds = 0;
+    std::int64_t mtime_nanoseconds = 0;
+    bool operator==(const ContentStamp&) const = default;
+};
+
+// MoveFile fails with this error number when the source changed while it was copied.
+inline constexpr int kErrorFileChanged = ESTALE;
 
 // A move-only owned file handle. The destructor closes it and never throws; call
 // close() to learn whether the system reported a failure.
@@ -83,6 +99,7 @@ public:
     // Writes all count bytes at offset: count, or -1.
     std::int64_t write_at(const void* buffer, std::int64_t count, std::int64_t offset);
     bool size(std::int64_t& size);
+    bool stamp(ContentStamp& stamp);
     // Makes the data and the file's metadata durable (fsync).
     bool flush();
     bool last_write_time(FILETIME& local_time);
@@ -112,6 +129,9 @@ struct FileStatus {
 
 // Status of the file or directory a path names (a symbolic link is followed).
 bool GetFileStatus(const char* path, FileStatus& status);
+// The stamp of the file a path names (a symbolic link is followed).
+bool GetContentStamp(const char* path, ContentStamp& stamp);
+
 // Whether the directory holds an entry of that name, of whatever kind: a symbolic link
 // that leads nowhere is there too. Unsure (the check failed) counts as there.
 bool NameExists(const char* path);
@@ -132,7 +152,8 @@ bool ReadWholeFile(const char* path, std::int64_t limit, std::string& bytes);
 // name, and only then is the source deleted; on any failure the source stays and no
 // partial copy bears a name. A target on another file system that holds exactly the
 // source's bytes (a copy whose source was not yet deleted when a run was killed) only
-// makes the source go. Identical paths succeed at once.
+// makes the source go. A source whose size or time changed during the copy stays
+// (errno kErrorFileChanged). Identical paths succeed at once.
 bool MoveFile(const char* from, const char* to);
 
 // Renames a file over an existing one in one atomic step: at every moment either the

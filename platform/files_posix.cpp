@@ -34,6 +34,16 @@ std::string directory_of(const std::string& disk_path) {
     return slash == std::string::npos ? std::string() : disk_path.substr(0, slash + 1);
 }
 
+ContentStamp stamp_of(const struct stat& st) {
+    ContentStamp stamp;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = st.st_size;
+    stamp.mtime_seconds = st.st_mtim.tv_sec;
+    stamp.mtime_nanoseconds = st.st_mtim.tv_nsec;
+    return stamp;
+}
+
 bool flush_disk_directory(const std::string& directory) {
     const int fd = sys_open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd < 0) return false;
@@ -184,7 +194,10 @@ bool IsHiddenTemporaryName(const char* name, long* process) {
 }
 
 bool PathToDisk(const char* path, std::string& disk_path) {
-    if (std::strchr(path, kUnrepresentable) != nullptr) return false;
+    if (std::strchr(path, kUnrepresentable) != nullptr) {
+        errno = EILSEQ;
+        return false;
+    }
     disk_path = cp1251_to_utf8(path);
     return true;
 }
@@ -372,6 +385,13 @@ bool File::size(std::int64_t& size) {
     return true;
 }
 
+bool File::stamp(ContentStamp& stamp) {
+    struct stat st {};
+    if (fd_ < 0 || sys_fstat(fd_, &st) != 0) return false;
+    stamp = stamp_of(st);
+    return true;
+}
+
 bool File::flush() {
     return fd_ >= 0 && sys_fsync(fd_) == 0;
 }
@@ -406,6 +426,14 @@ bool GetFileStatus(const char* path, FileStatus& status) {
     status.size = st.st_size;
     status.last_write_time = LocalFileTimeFromUtc(st.st_mtim);
     status.attributes = attributes_of(st);
+    return true;
+}
+
+bool GetContentStamp(const char* path, ContentStamp& stamp) {
+    std::string disk;
+    struct stat st {};
+    if (!PathToDisk(path, disk) || sys_stat(disk.c_str(), &st) != 0) return false;
+    stamp = stamp_of(st);
     return true;
 }
 
@@ -493,7 +521,8 @@ bool copy_then_delete(const char* from, const char* to, const std::string& src,
         return false;
     }
     File in = File::open(from, FileAccess::Read);
-    if (!in.is_open()) return false;
+    ContentStamp read;
+    if (!in.is_open() || !in.stamp(read)) return false;
     // A target with exactly these bytes is our own copy from a run killed before it
     // could delete the source: only the deletion is left to do.
     struct stat target {};
@@ -519,6 +548,12 @@ bool copy_then_delete(const char* from, const char* to, const std::string& src,
     if (ok && !flush_disk_directory(directory_of(dst))) {
         ok = false;
         error = errno;
+    }
+    // Another program wrote to the source meanwhile: the copy may miss what it wrote.
+    ContentStamp now;
+    if (ok && (!in.stamp(now) || !(now == read))) {
+        ok = false;
+        error = kErrorFileChanged;
     }
     in.close();
     if (ok && sys_unlink(src.c_str()) != 0) {

@@ -64,14 +64,14 @@ TEST_F(BatchArgumentsTest, ANameListsWhatTheScanWithItAsPatternLists) {
         const std::string shown = List(name);
         if (name == "sub") continue;  // a directory argument: below
         EXPECT_EQ(Entries(list), Entries(scanned)) << name;
-        EXPECT_EQ(shown, count == 0 ? name + " не переименован." : "") << name;
+        EXPECT_EQ(shown, count == 0 ? name + " не переименован. Файл не найден." : "") << name;
         EXPECT_STREQ(directory.c_str(), W(root).c_str());
     }
 
     // The names a run leaves are found by later arguments; the others go.
     std::filesystem::rename(root + "b.txt", root + "B2.txt");
-    EXPECT_EQ(List("b.txt"), "b.txt не переименован.");
-    EXPECT_EQ(List("b2.TXT"), "b2.TXT не переименован.") << "no such spelling is known yet";
+    EXPECT_EQ(List("b.txt"), "b.txt не переименован. Файл не найден.");
+    EXPECT_EQ(List("b2.TXT"), "b2.TXT не переименован. Файл не найден.") << "no such spelling is known yet";
     EXPECT_EQ(List("B2.txt"), "");
     EXPECT_EQ(Names(), (Lines{"[..]", ". B2.txt"}));
     arguments.NoteListedNames(list);
@@ -87,9 +87,9 @@ TEST_F(BatchArgumentsTest, ADirectoryStandsForItsBooksWithoutDescent) {
         EXPECT_EQ(Names(), (Lines{"[..]", "[sub]", "books/ a.fb2", "books/ b.txt"})) << argument;
         EXPECT_STREQ(directory.c_str(), W(root + "books/").c_str()) << argument;
     }
-    EXPECT_EQ(List("nothing/"), "nothing не переименован.");
+    EXPECT_EQ(List("nothing/"), "nothing не переименован. Файл не найден.");
     EXPECT_EQ(List("nothing/", OP_ZIP | OP_MOVE),
-              "nothing не перемещен.\n\nnothing не заархивирован.");
+              "nothing не перемещен. Файл не найден.\n\nnothing не заархивирован. Файл не найден.");
     EXPECT_EQ(Names(), Lines{});
 }
 
@@ -107,7 +107,7 @@ TEST_F(BatchArgumentsTest, NamesWithoutAWindows1251FormAreReportedAsOnDisk) {
     EXPECT_EQ(List("Bü.fb2"),
               "Bü.fb2 не обработан. Имя файла нельзя записать в кодировке WIN1251.");
     EXPECT_EQ(List("ü.jpg"), "ü.jpg не обработан. Имя файла нельзя записать в кодировке WIN1251.");
-    EXPECT_EQ(List("Bö.fb2"), "Bö.fb2 не переименован.");
+    EXPECT_EQ(List("Bö.fb2"), "Bö.fb2 не переименован. Файл не найден.");
     EXPECT_EQ(List("sub ü/a.fb2"),
               "\"sub ü/a.fb2\" не обработан. Имя файла нельзя записать в кодировке WIN1251.");
     EXPECT_EQ(List("dir/ö.rtf"),

@@ -138,7 +138,7 @@ TEST_F(PipelineTest, NamesThatWouldLeaveTheFolderFailTheRename) {
     Select("abc.fb2");
     Report report;
     EXPECT_FALSE(pipeline->RenameTo("../up", report));
-    EXPECT_EQ(report.text(), W("abc.fb2 не переименован."));
+    EXPECT_EQ(report.text(), W("abc.fb2 не переименован. Новое имя недопустимо."));
     EXPECT_EQ(Files(), Names{"abc.fb2"});
 }
 
@@ -446,7 +446,8 @@ TEST_F(PipelineTest, MovesCreateTheFolderAndNeverReplace) {
     EXPECT_EQ(Files(), (Names{"book.fb2", "new/deeper/book.fb2"}));
     Report report;
     pipeline->ReportCurrentResults(report);
-    EXPECT_EQ(report.text(), W("book.fb2 не перемещен в каталог " + dir.path() + "new/deeper."));
+    EXPECT_EQ(report.text(), W("book.fb2 не перемещен в каталог " + dir.path() +
+                               "new/deeper. Файл с таким именем уже существует."));
 }
 
 TEST_F(PipelineTest, AMoveScriptErrorGivesTheShortMessageAndTheError) {
@@ -515,7 +516,7 @@ TEST_F(PipelineTest, FilesMovedAwayLeaveTheListAndEveryOtherIsStillProcessed) {
     EXPECT_EQ(Files(), (Names{"c.fb2", "out/a.fb2", "out/b.fb2"}));
     ASSERT_EQ(globals.file_list.count(), 2);
     EXPECT_STREQ(globals.file_list.at(1).name.c_str(), "c.fb2");
-    EXPECT_EQ(report.text(), W("c.fb2 не перемещен."));
+    EXPECT_EQ(report.text(), W("c.fb2 не перемещен. В файле нет объявления кодировки."));
 }
 
 TEST_F(PipelineTest, InTreeModeBooksBelowTheFolderStayListed) {
@@ -574,7 +575,8 @@ TEST_F(PipelineTest, WindowActionsReportTheirOwnMessages) {
     Select("book one.fb2");
     Report report;
     EXPECT_FALSE(pipeline->MoveTo(Path("taken").c_str(), report));
-    EXPECT_EQ(report.text(), W("\"book one.fb2\" не перемещен в каталог " + Path("taken") + "."));
+    EXPECT_EQ(report.text(), W("\"book one.fb2\" не перемещен в каталог " + Path("taken") +
+                               ". Файл с таким именем уже существует."));
     EXPECT_TRUE(pipeline->RenameTo(W("Новое имя").c_str(), report));
     EXPECT_EQ(pipeline->current().name.c_str(), W("Новое имя.fb2"));
     pipeline->StoreCurrent();

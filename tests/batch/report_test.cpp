@@ -104,5 +104,40 @@ TEST(ReportResults, DescriptionFailuresAloneSayNothing) {
     EXPECT_TRUE(r.is_empty());
 }
 
+// A reason the flags do not give ends every paragraph of the file, after the texts of
+// the flags and the script's error; a named unknown tag follows its own reason.
+TEST(ReportResults, TheFailReasonEndsEveryParagraphOfTheFile) {
+    Report r;
+    FileResults f;
+    f.name = "x.fb2";
+    f.flags = RES_RENAME | RES_MOVE | RES_UTF8_NOT1251 | RES_TOTEXT | RES_ZIP;
+    f.target_dir = "/b/";
+    f.rename_error = "E.";
+    f.reason = FailReason::SourceChanged;
+    r.ReportResults(f);
+    const std::string changed = " Файл изменился во время обработки.";
+    EXPECT_EQ(Text(r), "x.fb2 не переименован. E." + changed + "\r\n\r\n" +
+                           "x.fb2 не перемещен в каталог /b/." + changed + "\r\n\r\n" +
+                           "x.fb2 не перекодирован. Файл содержит символы, которые не могут быть "
+                           "представлены в кодировке WIN1251." +
+                           changed + "\r\n\r\n" + "x.fb2 не переконвертирован." + changed +
+                           "\r\n\r\n" + "x.fb2 не заархивирован." + changed);
+
+    r.ClearReport();
+    f.flags = RES_RENAME;
+    f.rename_error = "";
+    f.reason = FailReason::UnknownEncoding;
+    f.reason_detail = "koi 8";
+    r.ReportResults(f);
+    EXPECT_EQ(Text(r), "x.fb2 не переименован. Неизвестная кодировка \"koi 8\".");
+
+    r.ClearReport();
+    f.flags = RES_TOTEXT | RES_TOTEXT_TAG;
+    f.reason = FailReason::None;
+    f.unknown_tag = "sup";
+    r.ReportResults(f);
+    EXPECT_EQ(Text(r), "x.fb2 не переконвертирован. Неизвестный тег. Тег: <sup>.");
+}
+
 }  // namespace
 }  // namespace tomeo

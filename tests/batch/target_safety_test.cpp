@@ -46,7 +46,7 @@ TEST_F(PipelineTest, AnAuthorNamedLikeAParentFolderMovesNothing) {
     EXPECT_FALSE(fs::exists(Path("home")));
     Report report;
     pipeline->ReportCurrentResults(report);
-    EXPECT_EQ(report.text(), W("book.fb2 не перемещен в каталог ~/books/../../../escaped."));
+    EXPECT_EQ(report.text(), W("book.fb2 не перемещен в каталог ~/books/../../../escaped. Путь к каталогу содержит \"..\"."));
 }
 
 TEST_F(PipelineTest, EveryKindOfTargetWithAParentComponentIsRefused) {

@@ -32,7 +32,7 @@ TEST(ArgumentsEndToEnd, AnAuthorCannotLeadABookOutOfTheBooksFolder) {
     // The default move.sc: ~/books/ and the author.
     const TomeoRun run = RunTomeo({"-m", "book.fb2"}, work / "home/in", work.path(), work / "home");
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_EQ(run.err, "book.fb2 не перемещен в каталог ~/books/../../../escaped.\n");
+    EXPECT_EQ(run.err, "book.fb2 не перемещен в каталог ~/books/../../../escaped. Путь к каталогу содержит \"..\".\n");
     EXPECT_EQ(FilesBelow(work.path()), Names{"home/in/book.fb2"});
     EXPECT_EQ(ReadFile(work / "home/in/book.fb2"), book);
     EXPECT_FALSE(fs::exists(work / "escaped"));
@@ -47,7 +47,7 @@ TEST(ArgumentsEndToEnd, ControlCharactersNeverReachANameOrTheTerminal) {
     WriteFile(work / "bad\x1B[2J.fb2", kBroken);
     const TomeoRun run = RunTomeo({"-r", "*.fb2"}, work.path());
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_EQ(run.err, "bad\\x1B[2J.fb2 не переименован.\n");
+    EXPECT_EQ(run.err, "bad\\x1B[2J.fb2 не переименован. Не удалось прочитать описание книги.\n");
     EXPECT_EQ(FilesBelow(work.path()),
               (Names{"bad\x1B[2J.fb2", "Петров Иван - Кни_[31mга_вторая.fb2"}));
 }
@@ -66,7 +66,7 @@ TEST(ArgumentsEndToEnd, ADirectoryArgumentMeansEveryBookInIt) {
     TempDir work;
     const TomeoRun run = RunTomeo({"-r", "nothing/"}, work.path());
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_EQ(run.err, "nothing не переименован.\n");
+    EXPECT_EQ(run.err, "nothing не переименован. Файл не найден.\n");
 }
 
 TEST(ArgumentsEndToEnd, NamesWithoutAWindows1251FormAreReportedAsOnDisk) {
@@ -79,7 +79,7 @@ TEST(ArgumentsEndToEnd, NamesWithoutAWindows1251FormAreReportedAsOnDisk) {
               "Bücher.fb2 не обработан. Имя файла нельзя записать в кодировке WIN1251.\n\n"
               "一.txt не обработан. Имя файла нельзя записать в кодировке WIN1251.\n\n"
               "Bücher.fb2 не обработан. Имя файла нельзя записать в кодировке WIN1251.\n\n"
-              "Bächer.fb2 не переименован.\n");
+              "Bächer.fb2 не переименован. Файл не найден.\n");
     EXPECT_EQ(FilesBelow(work.path()), (Names{"Bücher.fb2", "一.txt"}));
 }
 

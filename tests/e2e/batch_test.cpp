@@ -54,7 +54,7 @@ TEST(BatchEndToEnd, AMissingNameIsReportedOncePerOperationAPatternNever) {
     TempDir work;
     TomeoRun run = RunTomeo({"-r", "missing.fb2"}, work.path());
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_EQ(run.err, "missing.fb2 не переименован.\n");
+    EXPECT_EQ(run.err, "missing.fb2 не переименован. Файл не найден.\n");
 
     run = RunTomeo({"-r", "*.nothing"}, work.path());
     EXPECT_EQ(run.exit_code, 0);
@@ -65,11 +65,11 @@ TEST(BatchEndToEnd, AMissingNameIsReportedOncePerOperationAPatternNever) {
     run = RunTomeo({"-dzmtur", work.path() + "my book.fb2"}, work.path());
     EXPECT_EQ(run.exit_code, 1);
     EXPECT_EQ(run.err,
-              "\"my book.fb2\" не переименован.\n\n"
-              "\"my book.fb2\" не перемещен.\n\n"
-              "\"my book.fb2\" не перекодирован.\n\n"
-              "\"my book.fb2\" не переконвертирован.\n\n"
-              "\"my book.fb2\" не заархивирован.\n");
+              "\"my book.fb2\" не переименован. Файл не найден.\n\n"
+              "\"my book.fb2\" не перемещен. Файл не найден.\n\n"
+              "\"my book.fb2\" не перекодирован. Файл не найден.\n\n"
+              "\"my book.fb2\" не переконвертирован. Файл не найден.\n\n"
+              "\"my book.fb2\" не заархивирован. Файл не найден.\n");
 }
 
 TEST(BatchEndToEnd, FailuresOfSeveralBooksAreParagraphsInTheOrderOfTheList) {
@@ -81,8 +81,10 @@ TEST(BatchEndToEnd, FailuresOfSeveralBooksAreParagraphsInTheOrderOfTheList) {
     const TomeoRun run = RunTomeo({"*.fb2", "-rz"}, work.path());
     EXPECT_EQ(run.exit_code, 1);
     EXPECT_EQ(run.err,
-              "a.fb2 не переименован.\n\na.fb2 не заархивирован.\n\n"
-              "\"c d.fb2\" не переименован.\n\n\"c d.fb2\" не заархивирован.\n");
+              "a.fb2 не переименован. Не удалось прочитать описание книги.\n\n"
+              "a.fb2 не заархивирован. Не удалось прочитать описание книги.\n\n"
+              "\"c d.fb2\" не переименован. Не удалось прочитать описание книги.\n\n"
+              "\"c d.fb2\" не заархивирован. Не удалось прочитать описание книги.\n");
     EXPECT_EQ(FilesBelow(work.path()), (Names{"a.fb2", "c d.fb2", kNamed + ".zip"}));
 }
 
@@ -200,7 +202,8 @@ TEST(BatchEndToEnd, ConvertingAZippedBookIntoItsOwnArchiveNameFails) {
     WriteFile(work / "book.zip", archive);
     const TomeoRun run = RunTomeo({"-t", "book.zip"}, work.path());
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_EQ(run.err, "book.fb2 не переконвертирован.\n");
+    EXPECT_EQ(run.err,
+              "book.fb2 не переконвертирован. Имя текстового файла занято другим файлом.\n");
     EXPECT_EQ(ReadFile(work / "book.zip"), archive);
 }
 

@@ -92,7 +92,7 @@ TEST(Fb2TextEndToEnd, AnExistingTextIsReplacedAndAFailedConversionKeepsIt) {
     WriteFile(work / "a.fb2", MakeFb2(broken));
     const TomeoRun run = RunTomeo({"-t", "a.fb2"}, work.path());
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_EQ(run.err, "a.fb2 не переконвертирован. Неизвестный тег.\n");
+    EXPECT_EQ(run.err, "a.fb2 не переконвертирован. Неизвестный тег. Тег: <sup>.\n");
     EXPECT_EQ(ReadFile(work / "a.txt"), kText) << "the earlier text survives";
     EXPECT_EQ(FilesBelow(work.path()), (Names{"a.fb2", "a.txt"}));
 }

@@ -19,7 +19,7 @@ using namespace std::chrono_literals;
 // Packing flushes every archive to disk, so this many books take about a second and a
 // half here; on a faster disk the status line may not be needed at all.
 constexpr int kBooks = 150;
-const std::string kReport = "missing.fb2 не заархивирован.\n";
+const std::string kReport = "missing.fb2 не заархивирован. Файл не найден.\n";
 
 void WriteBooks(const TempDir& dir) {
     const std::string book = MakeFb2({});

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -393,6 +394,27 @@ TEST(MoveFile, AFailedCopyKeepsTheSourceAndDeletesThePartialTarget) {
             }
         }
     }
+}
+
+// A source another program writes to during the copy stays whole; the copy goes.
+TEST(MoveFile, ASourceChangedDuringTheCopyStays) {
+    TempDir dir;
+    const std::string book(300000, 'z');
+    WriteFile(dir / "a", book);
+    int renames = 0;
+    bool appended = false;
+    ScopedSysCallHook hook([&](SysOp op, int& e) {
+        if (op == SysOp::Fsync && !appended) {  // the copy is complete, the source still there
+            appended = true;
+            std::ofstream(dir / "a", std::ios::binary | std::ios::app) << "more";
+        }
+        return exdev_first_rename(op, e, renames);
+    });
+    EXPECT_FALSE(MoveFile((dir / "a").c_str(), (dir / "b").c_str()));
+    EXPECT_EQ(errno, kErrorFileChanged);
+    EXPECT_TRUE(appended);
+    EXPECT_EQ(names_in(dir.path()), std::vector<std::string>{"a"});
+    EXPECT_EQ(ReadFile(dir / "a"), book + "more");
 }
 
 // A real second file system when the machine has one (/dev/shm is usually tmpfs).
