@@ -25,12 +25,12 @@ void MakeBooks(const std::string& dir) {
     fs::remove_all(dir);
     fs::create_directories(dir);
     for (int i = 0; i < kBooks; ++i) {
-        tomeo::test::Fb2Spec spec;
-        spec.authors = {{"Автор" + std::to_string(i), "Фамилия" + std::to_string(i % 97)}};
-        spec.title = "Книга номер " + std::to_string(i);
+        tomeo::test::Fb2Shape shape;
+        shape.authors = {{"Автор" + std::to_string(i), "Фамилия" + std::to_string(i % 97)}};
+        shape.title = "Книга номер " + std::to_string(i);
         char name[32];
         std::snprintf(name, sizeof name, "book%05d.fb2", i);
-        WriteFile(dir + name, tomeo::test::MakeFb2(spec));
+        WriteFile(dir + name, tomeo::test::MakeFb2(shape));
     }
     std::string sink;
     for (const auto& entry : fs::directory_iterator(dir)) {

@@ -29,11 +29,11 @@ constexpr int kRounds = 3;
 // A book of its own author and title (so that renames never collide), with about `size`
 // bytes of Russian prose.
 std::string Book(int i, const std::vector<std::string>& prose) {
-    tomeo::test::Fb2Spec spec;
-    spec.authors = {{"Автор" + std::to_string(i), "Фамилия" + std::to_string(i % 97)}};
-    spec.title = "Книга номер " + std::to_string(i);
-    spec.paragraphs = prose;
-    return tomeo::test::MakeFb2(spec);
+    tomeo::test::Fb2Shape shape;
+    shape.authors = {{"Автор" + std::to_string(i), "Фамилия" + std::to_string(i % 97)}};
+    shape.title = "Книга номер " + std::to_string(i);
+    shape.paragraphs = prose;
+    return tomeo::test::MakeFb2(shape);
 }
 
 // The paragraphs of `size` bytes of generated prose, UTF-8.

@@ -52,13 +52,13 @@ void MakeFolders(const std::filesystem::path& loose, const std::filesystem::path
     for (int i = 0; i < count; ++i) {
         const std::string name = BookName(i);
         WriteBytes(loose / tomeo::cp1251_to_utf8(name), text);
-        tomeo::test::ZipShape spec;
-        spec.name = name;
-        tomeo::ansi_to_oem(spec.name.data(), spec.name.size());  // names are OEM in archives
-        spec.content = text;
+        tomeo::test::ZipShape shape;
+        shape.name = name;
+        tomeo::ansi_to_oem(shape.name.data(), shape.name.size());  // names are OEM in archives
+        shape.content = text;
         char archive[32];
         std::snprintf(archive, sizeof archive, "book%05d.zip", i);
-        WriteBytes(zipped / archive, tomeo::test::BuildZip(spec));
+        WriteBytes(zipped / archive, tomeo::test::BuildZip(shape));
     }
 }
 

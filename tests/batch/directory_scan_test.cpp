@@ -27,13 +27,13 @@ protected:
 
     // An archive holding one member (name in UTF-8, stored in code page 866).
     void Archive(const std::string& path, const std::string& member, bool second = false) {
-        test::ZipShape spec;
-        spec.name = W(member);
-        ansi_to_oem(spec.name.data(), spec.name.size());
-        spec.content = "<FictionBook>" + member + "</FictionBook>";
-        spec.second_member = second;
+        test::ZipShape shape;
+        shape.name = W(member);
+        ansi_to_oem(shape.name.data(), shape.name.size());
+        shape.content = "<FictionBook>" + member + "</FictionBook>";
+        shape.second_member = second;
         std::filesystem::create_directories(std::filesystem::path(root + path).parent_path());
-        test::WriteFile(root + path, test::BuildZip(spec));
+        test::WriteFile(root + path, test::BuildZip(shape));
     }
 
     std::int32_t Scan(const std::string& dir, std::uint8_t mode, bool add_parent = true,
@@ -178,12 +178,12 @@ TEST_F(ScanTest, ListsTheMemberOfLowerCaseZipArchivesOnly) {
 }
 
 TEST_F(ScanTest, ZippedBookFieldsComeFromTheMemberAndTheArchive) {
-    test::ZipShape spec;
-    spec.name = "inside.rtf";
-    spec.content = std::string(3000, 'r');
-    spec.dos_time = 14 * 2048 + 7 * 32 + 9;  // 14:07:18
-    spec.dos_date = 28 * 512 + 3 * 32 + 5;   // 2008-03-05
-    const std::string bytes = test::BuildZip(spec);
+    test::ZipShape shape;
+    shape.name = "inside.rtf";
+    shape.content = std::string(3000, 'r');
+    shape.dos_time = 14 * 2048 + 7 * 32 + 9;  // 14:07:18
+    shape.dos_date = 28 * 512 + 3 * 32 + 5;   // 2008-03-05
+    const std::string bytes = test::BuildZip(shape);
     MakeTree(root, {"sub/"});
     test::WriteFile(root + "sub/x.zip", bytes);
 
@@ -194,7 +194,7 @@ TEST_F(ScanTest, ZippedBookFieldsComeFromTheMemberAndTheArchive) {
     EXPECT_STREQ(book.name.c_str(), "inside.rtf");
     EXPECT_EQ(book.kind, KIND_RTF);
     EXPECT_EQ(book.size, 3000);
-    EXPECT_EQ(book.time, dos_to_filetime({spec.dos_date, spec.dos_time}));
+    EXPECT_EQ(book.time, dos_to_filetime({shape.dos_date, shape.dos_time}));
     EXPECT_STREQ(book.zipname.c_str(), "x.zip");
     EXPECT_EQ(book.container, CONTAINER_ZIP);
     EXPECT_EQ(book.zipsize, static_cast<std::int32_t>(bytes.size()));

@@ -230,7 +230,7 @@ TEST_F(PipelineTest, AMoveAcrossFileSystemsKeepsABookAppendedToDuringTheCopy) {
 // --- Reasons ----------------------------------------------------------------------
 
 TEST_F(PipelineTest, FailuresOfRenamesAndMovesNameTheirReason) {
-    Fb2Spec koi8;
+    Fb2Shape koi8;
     koi8.encoding = "koi8-r";
     std::string no_declaration = MakeFb2({});
     no_declaration.erase(0, no_declaration.find("?>") + 2);

@@ -225,10 +225,10 @@ TEST_F(PipelineTest, ABookOfTwoGibibytesIsRefused) {
 TEST_F(PipelineTest, RecodingAUtf8BookReplacesItInPlace) {
     Put("book.fb2", MakeFb2({}));
     EXPECT_EQ(Process("book.fb2", OP_UTF8), 0u);
-    Fb2Spec spec;
-    spec.encoding = "windows-1251";
+    Fb2Shape shape;
+    shape.encoding = "windows-1251";
     EXPECT_EQ(Files(), Names{"book.fb2"});
-    EXPECT_EQ(Get("book.fb2"), MakeFb2(spec));
+    EXPECT_EQ(Get("book.fb2"), MakeFb2(shape));
     EXPECT_EQ(pipeline->codepage_state(), CP_1251);
 
     const ino_t inode = Inode(Path("book.fb2"));
@@ -241,9 +241,9 @@ TEST_F(PipelineTest, RecodingAZippedBookStampsTheMemberWithThePresentTime) {
     EXPECT_EQ(Process("x.zip", OP_UTF8), 0u);
     ASSERT_EQ(Files(), Names{"x.zip"});
     const ZipContents zip = ReadZip(Get("x.zip"));
-    Fb2Spec spec;
-    spec.encoding = "windows-1251";
-    EXPECT_EQ(zip.content, MakeFb2(spec));
+    Fb2Shape shape;
+    shape.encoding = "windows-1251";
+    EXPECT_EQ(zip.content, MakeFb2(shape));
     const ZipMember packed_then;
     EXPECT_NE(zip.dos_date, packed_then.dos_date);
 }
@@ -259,9 +259,9 @@ TEST_F(PipelineTest, RecodingStopsAtACharacterItCannotKeep) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.body);
-        Fb2Spec spec;
-        spec.paragraphs = {c.body};
-        const std::string book = MakeFb2(spec);
+        Fb2Shape shape;
+        shape.paragraphs = {c.body};
+        const std::string book = MakeFb2(shape);
         Put("book.fb2", book);
         EXPECT_EQ(Process("book.fb2", OP_UTF8), c.result);
         EXPECT_EQ(Files(), Names{"book.fb2"});
@@ -331,9 +331,9 @@ TEST_F(PipelineTest, RecodeAndConvertTogether) {
     EXPECT_EQ(Process("book.fb2", OP_UTF8 | OP_TOTEXT), 0u);
     EXPECT_EQ(Files(), (Names{"book.fb2", "book.txt"}));
     EXPECT_EQ(Get("book.txt"), ExpectedText());
-    Fb2Spec spec;
-    spec.encoding = "windows-1251";
-    EXPECT_EQ(Get("book.fb2"), MakeFb2(spec));
+    Fb2Shape shape;
+    shape.encoding = "windows-1251";
+    EXPECT_EQ(Get("book.fb2"), MakeFb2(shape));
     const TFILEINF& produced = pipeline->produced();
     EXPECT_STREQ(produced.name.c_str(), "book.txt");
     EXPECT_EQ(produced.dir.c_str(), W(dir.path()));
@@ -420,9 +420,9 @@ TEST_F(PipelineTest, AHeaderScriptErrorFailsTheConversionWithItsMessage) {
 }
 
 TEST_F(PipelineTest, ConversionFailuresKeepTheirReason) {
-    Fb2Spec spec;
-    spec.paragraphs = {"<unknowntag>x</unknowntag>"};
-    Put("book.fb2", MakeFb2(spec));
+    Fb2Shape shape;
+    shape.paragraphs = {"<unknowntag>x</unknowntag>"};
+    Put("book.fb2", MakeFb2(shape));
     EXPECT_EQ(Process("book.fb2", OP_TOTEXT), RES_TOTEXT | RES_TOTEXT_TAG);
     EXPECT_EQ(Files(), Names{"book.fb2"});
 }
@@ -439,7 +439,7 @@ TEST_F(PipelineTest, MovesCreateTheFolderAndNeverReplace) {
     EXPECT_EQ(Process("book.fb2", OP_MOVE), 0u);
     EXPECT_EQ(Files(), Names{"new/deeper/book.fb2"});
 
-    Fb2Spec another;
+    Fb2Shape another;
     another.title = "Другая";
     Put("book.fb2", MakeFb2(another));
     EXPECT_EQ(Process("book.fb2", OP_MOVE), RES_MOVE);
@@ -548,10 +548,10 @@ TEST_F(PipelineTest, InTreeModeBooksBelowTheFolderStayListed) {
 // --- The window's actions -----------------------------------------------------------
 
 TEST_F(PipelineTest, SelectingAnEntryReadsItAndProposesNameAndFolder) {
-    Fb2Spec spec;
-    spec.seq = "Серия";
-    spec.seqnum = "2";
-    Put("book.fb2", MakeFb2(spec));
+    Fb2Shape shape;
+    shape.seq = "Серия";
+    shape.seqnum = "2";
+    Put("book.fb2", MakeFb2(shape));
     Select("book.fb2");
     Report report;
     EXPECT_EQ(pipeline->ReadSelected(report), 0u);

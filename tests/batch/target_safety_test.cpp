@@ -34,9 +34,9 @@ private:
 
 TEST_F(PipelineTest, AnAuthorNamedLikeAParentFolderMovesNothing) {
     const ScopedHome home(Path("home"));
-    Fb2Spec spec;
-    spec.authors = {{"", "../../../escaped"}};
-    const std::string book = MakeFb2(spec);
+    Fb2Shape shape;
+    shape.authors = {{"", "../../../escaped"}};
+    const std::string book = MakeFb2(shape);
     Put("book.fb2", book);
     // The default move.sc: ~/books/ + the author.
     EXPECT_EQ(Process("book.fb2", OP_MOVE), RES_MOVE);
@@ -46,7 +46,8 @@ TEST_F(PipelineTest, AnAuthorNamedLikeAParentFolderMovesNothing) {
     EXPECT_FALSE(fs::exists(Path("home")));
     Report report;
     pipeline->ReportCurrentResults(report);
-    EXPECT_EQ(report.text(), W("book.fb2 не перемещен в каталог ~/books/../../../escaped. Путь к каталогу содержит \"..\"."));
+    EXPECT_EQ(report.text(), W("book.fb2 не перемещен в каталог ~/books/../../../escaped. Путь к "
+                               "каталогу содержит \"..\"."));
 }
 
 TEST_F(PipelineTest, EveryKindOfTargetWithAParentComponentIsRefused) {
@@ -64,10 +65,10 @@ TEST_F(PipelineTest, EveryKindOfTargetWithAParentComponentIsRefused) {
 }
 
 TEST_F(PipelineTest, ControlCharactersOfABookBecomeUnderscoresInNamesAndFolders) {
-    Fb2Spec spec;
-    spec.authors = {{"Иван", "Пет\tров"}};
-    spec.title = "Кни\x1B[31mга";
-    Put("book.fb2", MakeFb2(spec));
+    Fb2Shape shape;
+    shape.authors = {{"Иван", "Пет\tров"}};
+    shape.title = "Кни\x1B[31mга";
+    Put("book.fb2", MakeFb2(shape));
     SetScript(globals.scripts.move, "$a = author(1, \"l\")\n$dir = \"" + dir.path() +
                                         "\" + $a\n$dir = $dir + \"/\"\n$dir = $dir + $title");
     EXPECT_EQ(Process("book.fb2", OP_MOVE | OP_RENAME), 0u);

@@ -25,14 +25,16 @@ const std::string kBroken = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><FictionB
 TEST(ArgumentsEndToEnd, AnAuthorCannotLeadABookOutOfTheBooksFolder) {
     TempDir work;
     fs::create_directories(work / "home/in");
-    Fb2Spec spec;
-    spec.authors = {{"", "../../../escaped"}};
-    const std::string book = MakeFb2(spec);
+    Fb2Shape shape;
+    shape.authors = {{"", "../../../escaped"}};
+    const std::string book = MakeFb2(shape);
     WriteFile(work / "home/in/book.fb2", book);
     // The default move.sc: ~/books/ and the author.
     const TomeoRun run = RunTomeo({"-m", "book.fb2"}, work / "home/in", work.path(), work / "home");
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_EQ(run.err, "book.fb2 не перемещен в каталог ~/books/../../../escaped. Путь к каталогу содержит \"..\".\n");
+    EXPECT_EQ(run.err,
+              "book.fb2 не перемещен в каталог ~/books/../../../escaped. Путь к каталогу содержит "
+              "\"..\".\n");
     EXPECT_EQ(FilesBelow(work.path()), Names{"home/in/book.fb2"});
     EXPECT_EQ(ReadFile(work / "home/in/book.fb2"), book);
     EXPECT_FALSE(fs::exists(work / "escaped"));
@@ -41,9 +43,9 @@ TEST(ArgumentsEndToEnd, AnAuthorCannotLeadABookOutOfTheBooksFolder) {
 
 TEST(ArgumentsEndToEnd, ControlCharactersNeverReachANameOrTheTerminal) {
     TempDir work;
-    Fb2Spec spec;
-    spec.title = "Кни\x1B[31mга\tвторая";
-    WriteFile(work / "a.fb2", MakeFb2(spec));
+    Fb2Shape shape;
+    shape.title = "Кни\x1B[31mга\tвторая";
+    WriteFile(work / "a.fb2", MakeFb2(shape));
     WriteFile(work / "bad\x1B[2J.fb2", kBroken);
     const TomeoRun run = RunTomeo({"-r", "*.fb2"}, work.path());
     EXPECT_EQ(run.exit_code, 1);
@@ -118,11 +120,11 @@ TEST(ArgumentsEndToEnd, NamesOfOneFolderGiveWhatTheirPatternGives) {
     TempDir pattern, names;
     Names listed;
     for (int i = 0; i < 60; ++i) {
-        Fb2Spec spec;
-        spec.authors = {{"Иван", "Петров" + std::to_string(i % 7)}};
-        spec.title = "Книга " + std::to_string(i / 2);  // pairs of one name: one fails
+        Fb2Shape shape;
+        shape.authors = {{"Иван", "Петров" + std::to_string(i % 7)}};
+        shape.title = "Книга " + std::to_string(i / 2);  // pairs of one name: one fails
         const std::string name = "book" + std::to_string(i) + (i % 5 == 0 ? ".zip" : ".fb2");
-        const std::string book = i % 5 == 0 ? MakeZip({"m.fb2", MakeFb2(spec)}) : MakeFb2(spec);
+        const std::string book = i % 5 == 0 ? MakeZip({"m.fb2", MakeFb2(shape)}) : MakeFb2(shape);
         WriteFile(pattern / name, book);
         WriteFile(names / name, book);
         listed.push_back(name);

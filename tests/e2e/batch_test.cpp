@@ -113,7 +113,7 @@ TEST(BatchEndToEnd, ScriptsAreWrittenAtExitOnlyWhenMissing) {
 
     // A script brought from Windows, in Windows-1251, works as well.
     WriteFile(config / "tomeo/rename.sc", W(mine));
-    Fb2Spec other;
+    Fb2Shape other;
     other.title = "Другая";
     WriteFile(work / "b.fb2", MakeFb2(other));
     EXPECT_EQ(RunTomeo({"-r", "b.fb2"}, work.path(), config.path()).exit_code, 0);
@@ -144,7 +144,7 @@ TEST(BatchEndToEnd, DirectoriesAndTheParentAreSkipped) {
 TEST(BatchEndToEnd, SeveralArgumentsEachWithItsOwnFolder) {
     TempDir work;
     WriteFile(work / "br12.fb2", MakeFb2({}));
-    Fb2Spec other;
+    Fb2Shape other;
     other.title = "Другая";
     fs::create_directories(work / "books");
     WriteFile(work / "books/x.zip", MakeZip({"x.fb2", MakeFb2(other)}));
@@ -153,7 +153,7 @@ TEST(BatchEndToEnd, SeveralArgumentsEachWithItsOwnFolder) {
     EXPECT_EQ(run.exit_code, 0) << run.err;
     EXPECT_EQ(FilesBelow(work.path()), (Names{"books/Петров Иван - Другая.zip",
                                               "books/Петров Иван - Книга.zip", kNamed + ".fb2"}));
-    Fb2Spec recoded;
+    Fb2Shape recoded;
     recoded.encoding = "windows-1251";
     EXPECT_EQ(ReadFile(work / (kNamed + ".fb2")), MakeFb2(recoded));
     const ZipContents text = ReadZip(ReadFile(work / "books/Петров Иван - Книга.zip"));
@@ -209,15 +209,15 @@ TEST(BatchEndToEnd, ConvertingAZippedBookIntoItsOwnArchiveNameFails) {
 
 TEST(BatchEndToEnd, RecodingFailuresNameTheirReason) {
     TempDir work;
-    Fb2Spec spec;
-    spec.paragraphs = {"Снеговик ☃."};
-    WriteFile(work / "snow.fb2", MakeFb2(spec));
+    Fb2Shape shape;
+    shape.paragraphs = {"Снеговик ☃."};
+    WriteFile(work / "snow.fb2", MakeFb2(shape));
     const TomeoRun run = RunTomeo({"-u", "snow.fb2"}, work.path());
     EXPECT_EQ(run.exit_code, 1);
     EXPECT_EQ(run.err,
               "snow.fb2 не перекодирован. Файл содержит символы, которые не могут быть "
               "представлены в кодировке WIN1251.\n");
-    EXPECT_EQ(ReadFile(work / "snow.fb2"), MakeFb2(spec));
+    EXPECT_EQ(ReadFile(work / "snow.fb2"), MakeFb2(shape));
 }
 
 // A move to another file system copies the book, flushed, and deletes it only then.
@@ -254,7 +254,7 @@ std::vector<KindSample> KindSamples() {
     const std::string text = W(Sample("txt/pushkin.txt"));
     std::string dos = text;
     ansi_to_oem(dos.data(), dos.size());
-    Fb2Spec windows;
+    Fb2Shape windows;
     windows.encoding = "windows-1251";
     const std::string rtf = W(Sample("rtf/bulgakov.rtf"));
     const std::string utf8 = "\xEF\xBB\xBF" + Sample("txt/pushkin.txt");  // with the mark

@@ -17,13 +17,13 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-Fb2Spec Book(const char* encoding) {
-    Fb2Spec spec;
-    spec.seq = "Серия";
-    spec.seqnum = "2";
-    spec.annotation = "Коротко.";
-    spec.encoding = encoding;
-    return spec;
+Fb2Shape Book(const char* encoding) {
+    Fb2Shape shape;
+    shape.seq = "Серия";
+    shape.seqnum = "2";
+    shape.annotation = "Коротко.";
+    shape.encoding = encoding;
+    return shape;
 }
 
 // The default header (authors, title with series, a blank line, the annotation), then
@@ -87,7 +87,7 @@ TEST(Fb2TextEndToEnd, AnExistingTextIsReplacedAndAFailedConversionKeepsIt) {
     RunTomeo({"-t", "a.fb2"}, work.path());
     EXPECT_EQ(ReadFile(work / "a.txt"), kText);
 
-    Fb2Spec broken = Book("UTF-8");
+    Fb2Shape broken = Book("UTF-8");
     broken.paragraphs = {"x<sup>2</sup>"};
     WriteFile(work / "a.fb2", MakeFb2(broken));
     const TomeoRun run = RunTomeo({"-t", "a.fb2"}, work.path());

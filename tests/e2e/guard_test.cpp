@@ -24,7 +24,7 @@ const std::string kTaken = " не переконвертирован. Имя т�
 TEST(GuardEndToEnd, TheTextNeverReplacesAnotherBook) {
     TempDir work;
     const std::string source = MakeZip({"book.fb2", MakeFb2({})});
-    Fb2Spec other_spec;
+    Fb2Shape other_spec;
     other_spec.title = "Другая";
     const std::string other = MakeZip({"other.fb2", MakeFb2(other_spec)});
     WriteFile(work / "1.zip", source);
@@ -69,9 +69,9 @@ TEST(GuardEndToEnd, TheTextNeverReplacesAFolderOrALink) {
 // not replaced by the older content, and keeps every byte appended.
 TEST(GuardEndToEnd, ABookThatGrowsWhileItIsRecodedStaysWhole) {
     TempDir work;
-    Fb2Spec spec;
-    spec.paragraphs.assign(40000, "Длинный абзац книги, которая растет, пока ее перекодируют.");
-    const std::string book = MakeFb2(spec);
+    Fb2Shape shape;
+    shape.paragraphs.assign(40000, "Длинный абзац книги, которая растет, пока ее перекодируют.");
+    const std::string book = MakeFb2(shape);
     WriteFile(work / "big.fb2", book);
 
     std::atomic<bool> stop = false;
@@ -97,7 +97,7 @@ TEST(GuardEndToEnd, ABookThatGrowsWhileItIsRecodedStaysWhole) {
 
 TEST(GuardEndToEnd, FailedRenamesAndMovesSayWhy) {
     TempDir work;
-    Fb2Spec koi8;
+    Fb2Shape koi8;
     koi8.encoding = "koi8-r";
     std::string bare = MakeFb2({});
     bare.erase(0, bare.find("?>") + 2);

@@ -41,10 +41,10 @@ std::string DamagedZip(const std::string& name, const std::string& content, int 
 constexpr int kDamages = 7;
 
 TEST(ZipEndToEnd, ADamagedMemberFailsEveryInflatingOperation) {
-    Fb2Spec spec;
-    spec.paragraphs.assign(
+    Fb2Shape shape;
+    shape.paragraphs.assign(
         400, "Длинный абзац книги, которую нельзя потерять ни целиком, ни наполовину.");
-    const std::string fb2 = MakeFb2(spec);  // UTF-8: -u recodes it
+    const std::string fb2 = MakeFb2(shape);  // UTF-8: -u recodes it
     std::string dos = W("Пушкин Александр\r\nКапитанская дочка\r\n");
     for (int i = 0; i < 300; ++i) dos += W("Береги честь смолоду, а платье снову.\r\n");
     ansi_to_oem(dos.data(), dos.size());
@@ -72,11 +72,11 @@ TEST(ZipEndToEnd, ADamagedMemberFailsEveryInflatingOperation) {
 // A new name alone copies the compressed data as it is: the stored CRC and sizes go
 // with it, so the copy is no more whole than its source and launders nothing.
 TEST(ZipEndToEnd, ARenameCopiesTheDataAndItsHeaderValuesAsTheyAre) {
-    Fb2Spec spec;
-    spec.paragraphs.assign(400, "Абзац.");
-    spec.encoding = "windows-1251";
+    Fb2Shape shape;
+    shape.paragraphs.assign(400, "Абзац.");
+    shape.encoding = "windows-1251";
     TempDir work;
-    const std::string archive = DamagedZip("a.fb2", MakeFb2(spec), 0);
+    const std::string archive = DamagedZip("a.fb2", MakeFb2(shape), 0);
     WriteFile(work / "a.zip", archive);
     const TomeoRun run = RunTomeo({"-r", "a.zip"}, work.path());
     EXPECT_EQ(run.exit_code, 0) << run.err;
@@ -91,7 +91,7 @@ TEST(ZipEndToEnd, ARenameCopiesTheDataAndItsHeaderValuesAsTheyAre) {
 // A new name that code page 866 cannot hold is stored in flagged UTF-8, whether the
 // member is copied raw (a new name alone) or recompressed (-ru on a UTF-8 book).
 TEST(ZipEndToEnd, NamesCodePage866LacksAreStoredInUtf8) {
-    Fb2Spec windows;
+    Fb2Shape windows;
     windows.encoding = "windows-1251";
     for (const auto& [switches, book] :
          {std::pair{"-r", MakeFb2(windows)}, std::pair{"-ru", MakeFb2({})}}) {

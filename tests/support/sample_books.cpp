@@ -15,27 +15,28 @@ std::string ToWindows1251(const std::string& utf8) {
 
 }  // namespace
 
-std::string MakeFb2(const Fb2Spec& spec) {
-    std::string xml = "<?xml version=\"1.0\" encoding=\"" + spec.encoding + "\"?>\n";
+std::string MakeFb2(const Fb2Shape& shape) {
+    std::string xml = "<?xml version=\"1.0\" encoding=\"" + shape.encoding + "\"?>\n";
     xml +=
         "<FictionBook xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\" "
         "xmlns:l=\"http://www.w3.org/1999/xlink\">\n<description><title-info>"
         "<genre>prose_classic</genre>";
-    for (const Fb2Author& a : spec.authors) {
+    for (const Fb2Author& a : shape.authors) {
         xml += "<author><first-name>" + a.first + "</first-name><last-name>" + a.last +
                "</last-name></author>";
     }
-    xml += "<book-title>" + spec.title + "</book-title>";
-    if (!spec.annotation.empty()) xml += "<annotation><p>" + spec.annotation + "</p></annotation>";
-    if (!spec.seq.empty()) {
-        xml += "<sequence name=\"" + spec.seq + "\"";
-        if (!spec.seqnum.empty()) xml += " number=\"" + spec.seqnum + "\"";
+    xml += "<book-title>" + shape.title + "</book-title>";
+    if (!shape.annotation.empty())
+        xml += "<annotation><p>" + shape.annotation + "</p></annotation>";
+    if (!shape.seq.empty()) {
+        xml += "<sequence name=\"" + shape.seq + "\"";
+        if (!shape.seqnum.empty()) xml += " number=\"" + shape.seqnum + "\"";
         xml += "/>";
     }
     xml += "<lang>ru</lang></title-info></description>\n<body><section>";
-    for (const std::string& p : spec.paragraphs) xml += "<p>" + p + "</p>\n";
+    for (const std::string& p : shape.paragraphs) xml += "<p>" + p + "</p>\n";
     xml += "</section></body>\n</FictionBook>\n";
-    return spec.encoding == "UTF-8" ? xml : ToWindows1251(xml);
+    return shape.encoding == "UTF-8" ? xml : ToWindows1251(xml);
 }
 
 std::string MakeZip(const ZipMember& member) {

@@ -15,7 +15,7 @@ struct Fb2Author {
 
 // An FB2 book; every text is UTF-8 here. `encoding` is what the declaration names and
 // how the book is stored: "UTF-8" or "windows-1251".
-struct Fb2Spec {
+struct Fb2Shape {
     std::vector<Fb2Author> authors = {{"Иван", "Петров"}};
     std::string title = "Книга";
     std::string seq, seqnum;
@@ -24,7 +24,7 @@ struct Fb2Spec {
     std::string encoding = "UTF-8";
 };
 
-std::string MakeFb2(const Fb2Spec& spec);
+std::string MakeFb2(const Fb2Shape& shape);
 
 // A zip archive holding one deflated member. The name is UTF-8 and is stored in code
 // page 866; the time is a DOS date and time (local).
@@ -38,8 +38,9 @@ struct ZipMember {
 std::string MakeZip(const ZipMember& member);
 
 // What a single-member archive holds, read back with the test's own reader (not the
-// program's): the member's name (UTF-8; stored in code page 866 or flagged UTF-8), its raw compressed bytes, CRC, DOS time and
-// date, and the inflated content. `ok` is false when the archive is not of that shape.
+// program's): the member's name (UTF-8; stored in code page 866 or flagged UTF-8), its raw
+// compressed bytes, CRC, DOS time and date, and the inflated content. `ok` is false when the
+// archive is not of that shape.
 struct ZipContents {
     bool ok = false;
     std::string name;
