@@ -106,7 +106,10 @@ int TerminalColumns() {
 
 void ShowStatusLine(const char* text) {
     // Back to the start of the line, the new text, then the rest of the line cleared.
-    write_all(STDERR_FILENO, "\r" + cp1251_to_utf8(text) + "\x1b[K");
+    std::string line = "\r";
+    line += cp1251_to_utf8(text);
+    line += "\x1b[K";
+    write_all(STDERR_FILENO, line);
 }
 
 }  // namespace tomeo::platform

@@ -58,9 +58,9 @@ std::string Outcome(const std::string& bytes) {
         Utf8Recoder recoder;
         TCONVJOB start;
         recoder.recode_utf8_begin(start);
-        outcome += "u" +
-                   std::to_string(Pass(book, [&](TCONVJOB& j) { recoder.recode_utf8_chunk(j); })) +
-                   " ";
+        outcome += 'u';
+        outcome +=
+            std::to_string(Pass(book, [&](TCONVJOB& j) { recoder.recode_utf8_chunk(j); })) + " ";
     }
     AnnotationHeader header;
     Fb2TextConverter converter;
@@ -71,7 +71,8 @@ std::string Outcome(const std::string& bytes) {
     input.header = &header;
     TCONVJOB start;
     converter.fb2txt_begin(start, input);
-    outcome += "t" + std::to_string(Pass(book, [&](TCONVJOB& j) { converter.fb2txt_chunk(j); }));
+    outcome += 't';
+    outcome += std::to_string(Pass(book, [&](TCONVJOB& j) { converter.fb2txt_chunk(j); }));
     converter.fb2txt_end();
     return outcome;
 }

@@ -49,7 +49,10 @@ std::string Lines(const TextLayout& layout, const std::string& text) {
 
 TEST(FormatParagraph, WrappedLinesBreakAtTheLastSpaceWithinTheRoom) {
     std::string ten_words;
-    for (int i = 0; i < 10; ++i) ten_words += (i ? " " : "") + std::string(9, 'a' + i);
+    for (int i = 0; i < 10; ++i) {
+        if (i) ten_words += ' ';
+        ten_words.append(9, static_cast<char>('a' + i));
+    }
     const std::string lines = Lines({TextLayout::kWrapped, 2}, ten_words);
     const std::size_t first_end = lines.find("\r\n");
     EXPECT_EQ(first_end, 61u) << "indent and six words";

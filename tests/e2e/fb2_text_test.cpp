@@ -20,7 +20,7 @@ using Names = std::vector<std::string>;
 Fb2Shape Book(const char* encoding) {
     Fb2Shape shape;
     shape.seq = "Серия";
-    shape.seqnum = "2";
+    shape.seqnum = std::string("2");  // GCC 12 warns (-Wrestrict) on a one-letter literal
     shape.annotation = "Коротко.";
     shape.encoding = encoding;
     return shape;

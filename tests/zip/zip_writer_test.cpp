@@ -147,7 +147,7 @@ TEST(ZipWrite, SmallPiecesGiveTheSameMember) {
     const std::string whole = ReadFile(dir / "whole.zip");
     for (std::size_t piece : {1, 100, 4095, 4096, 65536}) {
         SCOPED_TRACE(piece);
-        const std::string path = dir / ("p" + std::to_string(piece) + ".zip");
+        const std::string path = dir / (std::string("p") + std::to_string(piece) + ".zip");
         ASSERT_EQ(WriteArchive(path, book, "b.txt", piece), 0);
         EXPECT_EQ(ReadMember(path), book);
     }
@@ -203,7 +203,8 @@ TEST(ZipWrite, NamesCodePage866LacksAreUtf8AndFlagged) {
          "\xE2\x84\xA2.txt",
          true},
         // Ёлка №1 · °: code page 866 has them.
-        {"\xA8\xEB\xEA\xE0 \xB9" "1 \xB7 \xB0.txt",
+        {"\xA8\xEB\xEA\xE0 \xB9"
+         "1 \xB7 \xB0.txt",
          "\xF0\xAB\xAA\xA0 \xFC"
          "1 \xFA \xF8.txt",
          false},
