@@ -6,8 +6,8 @@
 #include "batch/cmdline.h"
 #include "batch/progress.h"
 #include "core/messages.h"
+#include "core/path_separator.h"
 #include "platform/env.h"
-#include "platform/path_separator.h"
 
 namespace tomeo {
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "batch/batch_arguments.h"
+#include "batch/book_scripts.h"
 #include "batch/file_list.h"
 #include "batch/pipeline.h"
 #include "batch/report.h"
@@ -16,7 +17,6 @@
 #include "convert/fb2_text.h"
 #include "core/hstr.h"
 #include "core/wstr.h"
-#include "script/book_scripts.h"
 
 namespace tomeo {
 

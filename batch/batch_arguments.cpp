@@ -6,12 +6,12 @@
 
 #include "batch/cmdline.h"
 #include "batch/directory_scan.h"
-#include "batch/operations.h"
 #include "batch/paths.h"
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "core/messages.h"
+#include "core/operations.h"
+#include "core/path_separator.h"
 #include "platform/directories.h"
-#include "platform/path_separator.h"
 #include "zip/file_stream.h"
 
 namespace tomeo {

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "batch/operations.h"
-#include "convert/charset.h"
-#include "platform/path_separator.h"
+#include "core/charset.h"
+#include "core/operations.h"
+#include "core/path_separator.h"
 
 namespace tomeo {
 namespace {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/filetime.h"
-#include "platform/path_separator.h"
+#include "core/path_separator.h"
 #include "zip/file_stream.h"
 
 namespace tomeo {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "convert/collation.h"
+#include "core/collation.h"
 
 namespace tomeo {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "batch/directory_scan.h"
-#include "platform/path_separator.h"
+#include "core/path_separator.h"
 
 namespace tomeo {
 namespace {

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "convert/charset.h"
+#include "core/charset.h"
+#include "core/path_separator.h"
 #include "core/wstr.h"
 #include "platform/directories.h"
-#include "platform/path_separator.h"
 
 namespace tomeo {
 

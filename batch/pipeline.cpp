@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "batch/app.h"
-#include "batch/operations.h"
 #include "batch/paths.h"
 #include "batch/progress.h"
 #include "batch/settings.h"
@@ -12,11 +11,12 @@
 #include "book/stream_source.h"
 #include "convert/text_codepage.h"
 #include "core/messages.h"
+#include "core/operations.h"
+#include "core/path_separator.h"
 #include "platform/clock.h"
 #include "platform/directories.h"
 #include "platform/env.h"
 #include "platform/files.h"
-#include "platform/path_separator.h"
 #include "zip/stream_compare.h"
 #include "zip/zip_writer.h"
 

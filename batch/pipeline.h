@@ -1,7 +1,7 @@
 // The file operation pipeline: every operation on a book (rename, move, pack, recode,
 // convert to text, extract for a viewer, read for the window) goes through
 // Pipeline::ProcessFile, which works on the current file record and leaves result
-// flags (batch/operations.h) saying which requested operations failed.
+// flags (core/operations.h) saying which requested operations failed.
 //
 // Within one call the order is fixed: the code page, the description, the information
 // text, move.sc, rename.sc, then one pass over the content writing the replacement file
@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "batch/book_scripts.h"
 #include "batch/file_list.h"
 #include "batch/replace_guard.h"
 #include "batch/report.h"
@@ -23,14 +24,13 @@
 #include "book/rtf_reader.h"
 #include "book/text_reader.h"
 #include "book/xml_tag.h"
-#include "convert/codepage.h"
-#include "convert/conv_job.h"
 #include "convert/fb2_recode.h"
 #include "convert/info_text.h"
+#include "core/codepage.h"
+#include "core/conv_job.h"
 #include "core/hstr.h"
 #include "core/wbuf.h"
 #include "core/wstr.h"
-#include "script/book_scripts.h"
 #include "zip/file_stream.h"
 
 namespace tomeo {

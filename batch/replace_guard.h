@@ -2,8 +2,8 @@
 // or of anything else. Also the reasons of failures that come from the system.
 #pragma once
 
-#include "batch/operations.h"
 #include "book/xml_tag.h"
+#include "core/operations.h"
 #include "core/wstr.h"
 
 namespace tomeo {

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "batch/operations.h"
 #include "core/messages.h"
+#include "core/operations.h"
 
 namespace tomeo {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "batch/operations.h"
 #include "core/hstr.h"
+#include "core/operations.h"
 
 namespace tomeo {
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "batch/paths.h"
+#include "core/path_separator.h"
 #include "platform/env.h"
-#include "platform/path_separator.h"
 
 namespace tomeo {
 namespace {

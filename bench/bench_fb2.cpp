@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "convert/charset.h"
 #include "convert/fb2_recode.h"
 #include "convert/fb2_text.h"
+#include "core/charset.h"
 
 namespace {
 

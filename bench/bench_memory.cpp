@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "convert/charset.h"
+#include "core/charset.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "tests/support/sample_books.h"
 
 namespace {

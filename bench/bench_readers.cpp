@@ -16,8 +16,8 @@
 #include "book/fb2_reader.h"
 #include "book/stream_source.h"
 #include "book/text_reader.h"
-#include "convert/charset.h"
 #include "convert/text_codepage.h"
+#include "core/charset.h"
 #include "platform/syscalls.h"
 #include "zip/file_stream.h"
 

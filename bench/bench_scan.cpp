@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 #include "batch/directory_scan.h"
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "tests/zip/zip_builder.h"
 
 namespace {

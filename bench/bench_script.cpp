@@ -6,9 +6,9 @@
 #include <ctime>
 #include <string>
 
+#include "batch/book_scripts.h"
 #include "book/book_desc.h"
 #include "core/resources.h"
-#include "script/book_scripts.h"
 #include "script/interpreter.h"
 
 namespace {

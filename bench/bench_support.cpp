@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 
 namespace tomeo::bench {
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "zip/zip_writer.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "convert/codepage.h"
+#include "core/codepage.h"
 #include "core/wbuf.h"
 
 namespace tomeo {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 
 namespace tomeo {
 namespace {

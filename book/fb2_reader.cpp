@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "batch/operations.h"
-#include "convert/charset.h"
+#include "core/charset.h"
+#include "core/operations.h"
 
 namespace tomeo {
 namespace {

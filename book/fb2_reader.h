@@ -8,7 +8,7 @@
 #include "book/book_buffer.h"
 #include "book/book_desc.h"
 #include "book/xml_tag.h"
-#include "convert/codepage.h"
+#include "core/codepage.h"
 
 namespace tomeo {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "batch/operations.h"
+#include "core/operations.h"
 
 namespace tomeo {
 namespace {

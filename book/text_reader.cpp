@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "batch/operations.h"
-#include "convert/charset.h"
+#include "core/charset.h"
+#include "core/operations.h"
 #include "core/resources.h"
 
 namespace tomeo {

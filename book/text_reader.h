@@ -6,7 +6,7 @@
 
 #include "book/book_buffer.h"
 #include "book/book_desc.h"
-#include "convert/codepage.h"
+#include "core/codepage.h"
 #include "core/wbuf.h"
 #include "core/wstr.h"
 

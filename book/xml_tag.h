@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "convert/codepage.h"
+#include "core/codepage.h"
 #include "core/wstr.h"
 
 namespace tomeo {

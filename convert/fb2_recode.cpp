@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "convert/codepage.h"
+#include "core/codepage.h"
 
 namespace tomeo {
 namespace {

@@ -9,7 +9,7 @@
 // Windows-1251 text has none).
 #pragma once
 
-#include "convert/conv_job.h"
+#include "core/conv_job.h"
 
 namespace tomeo {
 

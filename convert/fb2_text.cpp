@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 
 namespace tomeo {
 namespace {

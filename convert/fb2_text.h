@@ -10,10 +10,10 @@
 
 #include "book/book_desc.h"
 #include "book/xml_tag.h"
-#include "convert/codepage.h"
-#include "convert/conv_job.h"
 #include "convert/paragraph_text.h"
 #include "convert/text_layout.h"
+#include "core/codepage.h"
+#include "core/conv_job.h"
 #include "core/wlist.h"
 #include "core/wstr.h"
 

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "batch/operations.h"
 #include "book/text_reader.h"
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "core/messages.h"
+#include "core/operations.h"
 #include "core/wstr.h"
 
 namespace tomeo {

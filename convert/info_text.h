@@ -9,8 +9,8 @@
 #include "book/book_buffer.h"
 #include "book/book_desc.h"
 #include "book/rtf_reader.h"
-#include "convert/codepage.h"
 #include "convert/fb2_text.h"
+#include "core/codepage.h"
 
 namespace tomeo {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <bitset>
 
-#include "batch/operations.h"
 #include "book/book_buffer.h"
+#include "core/operations.h"
 
 namespace tomeo {
 namespace {

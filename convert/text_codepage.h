@@ -6,8 +6,8 @@
 #include <array>
 #include <cstdint>
 
-#include "convert/codepage.h"
-#include "convert/conv_job.h"
+#include "core/codepage.h"
+#include "core/conv_job.h"
 
 namespace tomeo {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "convert/conv_job.h"
 #include "convert/paragraph_text.h"
+#include "core/conv_job.h"
 
 namespace tomeo {
 

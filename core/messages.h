@@ -4,7 +4,7 @@
 // when the argument holds a space.
 #pragma once
 
-#include "convert/charset.h"
+#include "core/charset.h"
 
 namespace tomeo::msg {
 
@@ -32,7 +32,7 @@ inline constexpr auto kNameNot1251 =
 inline constexpr auto kReasonTagName = cp1251(" Тег: <%1>.");
 
 // Reasons of failures that the result flags do not tell (FailReason in
-// batch/operations.h), appended to every failure message of the file. In
+// core/operations.h), appended to every failure message of the file. In
 // kReasonUnknownEncoding %1 stands for the encoding's name.
 inline constexpr auto kReasonNotFound = cp1251(" Файл не найден.");
 inline constexpr auto kReasonSourceUnreadable = cp1251(" Файл не удалось прочитать.");

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "convert/charset.h"
-#include "platform/path_separator.h"
+#include "core/charset.h"
+#include "core/path_separator.h"
 
 namespace tomeo {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include "batch/book_scripts.h"
 #include "book/book_desc.h"
-#include "convert/charset.h"
-#include "script/book_scripts.h"
+#include "core/charset.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);

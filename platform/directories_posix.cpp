@@ -7,7 +7,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "platform/clock.h"
 #include "platform/directories.h"
 #include "platform/files.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "platform/env.h"
 
 namespace tomeo::platform {

@@ -9,7 +9,7 @@
 #include <memory>
 #include <random>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/syscalls.h"

@@ -1,4 +1,4 @@
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "platform/files.h"
 #include "platform/settings_file.h"
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 
 namespace {
 

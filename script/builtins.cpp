@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "script/script_error.h"
 
 namespace tomeo {

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "convert/charset.h"
-#include "platform/path_separator.h"
+#include "core/charset.h"
+#include "core/path_separator.h"
 #include "zip/zip_reader.h"
 #include "zip/zip_writer.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 
 namespace tomeo {
 namespace {

@@ -7,8 +7,8 @@
 
 #include "batch/batch_arguments.h"
 #include "batch/directory_scan.h"
-#include "batch/operations.h"
-#include "convert/charset.h"
+#include "core/charset.h"
+#include "core/operations.h"
 #include "tests/batch/scan_test_support.h"
 #include "tests/support/sample_books.h"
 #include "tests/support/temp_dir.h"
@@ -71,7 +71,8 @@ TEST_F(BatchArgumentsTest, ANameListsWhatTheScanWithItAsPatternLists) {
     // The names a run leaves are found by later arguments; the others go.
     std::filesystem::rename(root + "b.txt", root + "B2.txt");
     EXPECT_EQ(List("b.txt"), "b.txt не переименован. Файл не найден.");
-    EXPECT_EQ(List("b2.TXT"), "b2.TXT не переименован. Файл не найден.") << "no such spelling is known yet";
+    EXPECT_EQ(List("b2.TXT"), "b2.TXT не переименован. Файл не найден.")
+        << "no such spelling is known yet";
     EXPECT_EQ(List("B2.txt"), "");
     EXPECT_EQ(Names(), (Lines{"[..]", ". B2.txt"}));
     arguments.NoteListedNames(list);

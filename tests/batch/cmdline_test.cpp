@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "batch/cmdline.h"
-#include "batch/operations.h"
+#include "core/operations.h"
 
 namespace tomeo {
 namespace {

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "batch/directory_scan.h"
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "platform/clock.h"
 #include "tests/batch/scan_test_support.h"
 #include "tests/support/temp_dir.h"

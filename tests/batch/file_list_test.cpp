@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "batch/file_list.h"
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "tests/support/cp1251_text.h"
 
 namespace tomeo {

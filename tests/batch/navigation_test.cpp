@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "batch/navigation.h"
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "tests/batch/scan_test_support.h"
 #include "tests/support/temp_dir.h"
 

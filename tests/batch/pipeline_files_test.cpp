@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "platform/files.h"
 #include "tests/batch/pipeline_fixture.h"
 

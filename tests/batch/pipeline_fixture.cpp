@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "batch/directory_scan.h"
-#include "convert/charset.h"
+#include "core/charset.h"
 
 namespace tomeo::test {
 

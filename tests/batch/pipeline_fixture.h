@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "batch/app.h"
-#include "batch/operations.h"
 #include "batch/pipeline.h"
+#include "core/operations.h"
 #include "tests/support/cp1251_text.h"
 #include "tests/support/sample_books.h"
 #include "tests/support/temp_dir.h"

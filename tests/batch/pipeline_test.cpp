@@ -7,8 +7,8 @@
 #include <filesystem>
 
 #include "batch/directory_scan.h"
-#include "convert/charset.h"
-#include "convert/codepage.h"
+#include "core/charset.h"
+#include "core/codepage.h"
 #include "core/filetime.h"
 #include "platform/files.h"
 #include "tests/batch/pipeline_fixture.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "tests/support/cp1251_text.h"
 
 namespace tomeo {

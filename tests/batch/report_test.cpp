@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "batch/operations.h"
 #include "batch/report.h"
 #include "core/messages.h"
+#include "core/operations.h"
 
 namespace tomeo {
 namespace {

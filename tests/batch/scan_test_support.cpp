@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "tests/support/temp_dir.h"
 
 namespace tomeo::test {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "book/book_buffer.h"
-#include "convert/codepage.h"
+#include "core/codepage.h"
 
 namespace tomeo::test {
 

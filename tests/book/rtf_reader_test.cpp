@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "batch/operations.h"
 #include "book/rtf_reader.h"
+#include "core/operations.h"
 #include "tests/book/book_samples.h"
 
 namespace tomeo {

@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <string>
 
-#include "batch/operations.h"
 #include "book/fb2_reader.h"
 #include "book/rtf_reader.h"
 #include "book/stream_source.h"
 #include "book/text_reader.h"
 #include "convert/text_codepage.h"
+#include "core/operations.h"
 #include "tests/book/book_samples.h"
 #include "tests/support/temp_dir.h"
 #include "zip/zip_writer.h"

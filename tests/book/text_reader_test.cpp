@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "batch/operations.h"
 #include "book/text_reader.h"
 #include "convert/text_codepage.h"
+#include "core/operations.h"
 #include "core/resources.h"
 #include "tests/book/book_samples.h"
 

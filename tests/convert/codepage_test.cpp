@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "batch/operations.h"
 #include "book/book_buffer.h"
-#include "convert/codepage.h"
 #include "convert/text_codepage.h"
+#include "core/codepage.h"
+#include "core/operations.h"
 
 namespace tomeo {
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "convert/charset.h"
 #include "convert/fb2_recode.h"
+#include "core/charset.h"
 
 namespace tomeo {
 namespace {

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "book/book_desc.h"
-#include "convert/charset.h"
 #include "convert/fb2_text.h"
+#include "core/charset.h"
 #include "tests/support/temp_dir.h"
 
 namespace tomeo {

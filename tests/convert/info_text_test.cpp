@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "batch/operations.h"
-#include "convert/charset.h"
 #include "convert/info_text.h"
+#include "core/charset.h"
+#include "core/operations.h"
 
 namespace tomeo {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "core/resources.h"
 #include "tests/support/temp_dir.h"
 

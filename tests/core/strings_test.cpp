@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "core/hstr.h"
 #include "core/wstr.h"
 

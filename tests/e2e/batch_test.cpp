@@ -9,7 +9,7 @@
 #include <set>
 
 #include "batch/settings.h"
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "core/resources.h"
 #include "tests/support/cp1251_text.h"
 #include "tests/support/run_tomeo.h"

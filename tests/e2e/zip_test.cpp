@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "tests/support/cp1251_text.h"
 #include "tests/support/run_tomeo.h"
 #include "tests/support/sample_books.h"

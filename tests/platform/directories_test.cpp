@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "platform/clock.h"
 #include "platform/directories.h"
 #include "tests/support/cp1251_text.h"

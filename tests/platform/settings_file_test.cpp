@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "platform/settings_file.h"
 #include "tests/support/cp1251_text.h"
 #include "tests/support/sys_hook.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 
 namespace tomeo::test {
 

@@ -2,7 +2,7 @@
 
 #include <zlib.h>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "tests/zip/zip_builder.h"
 
 namespace tomeo::test {

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "convert/charset.h"
-#include "convert/conv_job.h"
+#include "core/charset.h"
+#include "core/conv_job.h"
 
 namespace tomeo {
 

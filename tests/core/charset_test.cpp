@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 
 namespace tomeo {
 namespace {

@@ -1,10 +1,10 @@
-#include "convert/collation.h"
+#include "core/collation.h"
 
 #include <array>
 #include <cstdint>
 #include <cstring>
 
-#include "convert/charset.h"
+#include "core/charset.h"
 
 namespace tomeo {
 namespace {

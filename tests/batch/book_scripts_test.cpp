@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <optional>
 
+#include "batch/book_scripts.h"
 #include "book/book_desc.h"
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "core/resources.h"
-#include "script/book_scripts.h"
 #include "tests/support/cp1251_text.h"
 #include "tests/support/temp_dir.h"
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "convert/charset.h"
-#include "convert/collation.h"
+#include "core/charset.h"
+#include "core/collation.h"
 #include "tests/support/cp1251_text.h"
 
 namespace tomeo {

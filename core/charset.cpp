@@ -1,4 +1,4 @@
-#include "convert/charset.h"
+#include "core/charset.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,9 +1,9 @@
-#include "script/book_scripts.h"
+#include "batch/book_scripts.h"
 
 #include <cstring>
 
 #include "batch/paths.h"
-#include "convert/charset.h"
+#include "core/charset.h"
 #include "core/messages.h"
 #include "core/resources.h"
 #include "platform/env.h"
