@@ -49,8 +49,7 @@ int main(int argc, char** argv) {
     }
     TempFolder root;
     const std::string books = root.path() + "books/";
-    const std::string program = "XDG_CONFIG_HOME='" + root.path() + "config' HOME='" + root.path() +
-                                "home' '" + tomeo + "'";
+    const std::string program = ConfinedProgram(root.path(), tomeo);
     // The shell's expansion happens before the clock starts only in part: it is what a
     // user waits for too.
     const std::vector<std::string> commands = {program + " -r '*.fb2'", program + " -r *.fb2"};

@@ -109,8 +109,7 @@ void BooksPerSecond(const char* what, int books, double seconds, double target) 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const fs::path tomeo =
-        argc > 1 ? fs::path(argv[1]) : fs::absolute(argv[0]).parent_path().parent_path() / "tomeo";
+    const std::string tomeo = ProgramPath(argc, argv);
     if (!fs::exists(tomeo)) {
         std::fprintf(stderr, "no program at %s (give its path)\n", tomeo.c_str());
         return 1;
@@ -118,8 +117,7 @@ int main(int argc, char** argv) {
     TempFolder root;
     const std::string books = root.path() + "books/";
     // The runs keep their scripts and settings inside the benchmark's folder.
-    const std::string program = "XDG_CONFIG_HOME='" + root.path() + "config' HOME='" + root.path() +
-                                "home' '" + tomeo.string() + "'";
+    const std::string program = ConfinedProgram(root.path(), tomeo);
 
     constexpr int kRenameBooks = 10000;
     const double loose =

@@ -112,6 +112,10 @@ std::string ProgramPath(int argc, char** argv) {
     return (std::filesystem::absolute(argv[0]).parent_path().parent_path() / "tomeo").string();
 }
 
+std::string ConfinedProgram(const std::string& root, const std::string& program) {
+    return "XDG_CONFIG_HOME='" + root + "config' HOME='" + root + "home' '" + program + "'";
+}
+
 TempFolder::TempFolder() {
     std::string dir = (std::filesystem::temp_directory_path() / "tomeo-bench-XXXXXX").string();
     if (mkdtemp(dir.data()) == nullptr) std::abort();

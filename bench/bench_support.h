@@ -33,6 +33,10 @@ long PeakMemoryOf(const std::string& command);
 // The program build/tomeo beside the benchmarks (or the path given as argument 1).
 std::string ProgramPath(int argc, char** argv);
 
+// The shell words that run the program with its configuration and home directory inside
+// the folder `root` (ending with '/'), so no benchmark touches a real home.
+std::string ConfinedProgram(const std::string& root, const std::string& program);
+
 // A temporary folder (ending with '/') removed at the end.
 class TempFolder {
 public:
