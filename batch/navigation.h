@@ -11,7 +11,9 @@
 
 namespace tomeo {
 
-// What the window does for the list.
+// What the window does for the list. Rows show entries; after a full redraw row i shows
+// entry i, and single rows may then be removed or inserted in between, so the view goes
+// from a row to its entry by the entry index the row carries.
 class FileListView {
 public:
     virtual ~FileListView() = default;
@@ -21,6 +23,15 @@ public:
     virtual void Select(std::int32_t index) = 0;
     // Opens the book at index in its viewer.
     virtual void OpenBook(std::int32_t index) = 0;
+
+    // Draws the row of the entry at index again from the entry (its texts only).
+    virtual void RedrawRow(std::int32_t index) = 0;
+    // The entry at index has been removed from the list: its row goes, and the rows of
+    // the later entries are renumbered down by one.
+    virtual void RemoveRow(std::int32_t index) = 0;
+    // An entry has been inserted into the list at index: the rows of the entries from
+    // index on are renumbered up by one, and its row goes right below the selected row.
+    virtual void InsertRowAfterSelected(std::int32_t index) = 0;
 };
 
 // The view of a run without a window.
@@ -29,6 +40,9 @@ public:
     void Redraw(const TFILELIST&) override {}
     void Select(std::int32_t) override {}
     void OpenBook(std::int32_t) override {}
+    void RedrawRow(std::int32_t) override {}
+    void RemoveRow(std::int32_t) override {}
+    void InsertRowAfterSelected(std::int32_t) override {}
 };
 
 // What navigation works on: the list, the directory it shows (a full path ending with

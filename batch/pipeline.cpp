@@ -795,6 +795,7 @@ void Pipeline::RunOperationsOnList(std::uint32_t operations, Report& report,
             current_.processed != 0) {
             continue;
         }
+        if (progress != nullptr && progress->StopRequested()) break;
         if (progress != nullptr) progress->FileStarted(current_);
         ProcessFile(operations);
         if (!produced_.name.is_empty()) AddProducedFile();

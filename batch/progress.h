@@ -23,6 +23,8 @@ public:
     // One book is about to be processed / has been (failed: some operation failed).
     virtual void FileStarted(const TFILEINF& file) = 0;
     virtual void FileDone(bool failed) = 0;
+    // Asked before every book: true stops the run there (the books done stay done).
+    virtual bool StopRequested() { return false; }
 };
 
 // The books of a list: entries that are neither directories nor drives.

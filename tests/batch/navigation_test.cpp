@@ -16,7 +16,7 @@ using test::W;
 using Lines = std::vector<std::string>;
 
 // Remembers what the navigation asked of the window.
-class RecordingView : public FileListView {
+class RecordingView : public NoFileListView {
 public:
     void Redraw(const TFILELIST& list) override {
         ++redraws;
