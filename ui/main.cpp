@@ -1,7 +1,7 @@
 // The program: the batch runs without any display; only window mode starts Qt.
-#include <QApplication>
-
 #include "batch/app.h"
+#include "ui/application.h"
+#include "window/book_viewer.h"
 
 namespace {
 
@@ -9,9 +9,11 @@ class QtWindowMode : public tomeo::WindowMode {
 public:
     QtWindowMode(int& argc, char** argv) : argc_(argc), argv_(argv) {}
 
-    int Run(tomeo::Globals&, tomeo::RunBuffers&, const char*, const char*) override {
-        QApplication app(argc_, argv_);
-        return 0;
+    int Run(tomeo::Globals& globals, tomeo::RunBuffers& run, const char* start_dir,
+            const char* start_name) override {
+        tomeo::Application app(argc_, argv_);
+        tomeo::NoBookViewer viewer;
+        return app.RunMainWindow(globals, run, viewer, start_dir, start_name);
     }
 
 private:

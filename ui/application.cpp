@@ -1,0 +1,35 @@
+#include "ui/application.h"
+
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+
+#include "ui/main_window.h"
+
+namespace tomeo {
+
+Application::Application(int& argc, char** argv) : app_(argc, argv) {
+    // Qt's own dialogs and buttons (the folder browser, its buttons) read Russian too.
+    if (qt_russian_.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
+                         QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qt_russian_);
+    }
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128}) {
+        icon.addFile(QStringLiteral(":/tomeo/tomeo-%1.png").arg(size), QSize(size, size));
+    }
+    QApplication::setWindowIcon(icon);
+    QApplication::setApplicationName(QStringLiteral("Tomeo"));
+    QApplication::setDesktopFileName(QStringLiteral("tomeo"));
+}
+
+int Application::RunMainWindow(Globals& globals, RunBuffers& run, BookViewer& viewer,
+                               const char* start_dir, const char* start_name) {
+    MainWindow window(globals, run, viewer);
+    window.Start(start_dir, start_name);
+    QApplication::exec();
+    return 0;
+}
+
+}  // namespace tomeo
