@@ -151,11 +151,14 @@ WSTR PrivateFolder(const std::string& disk) {
 WSTR PrivateTempDirectory() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime != nullptr && runtime[0] == '/') {
-        WSTR dir = PrivateFolder(std::string(runtime) + "/tomeo");
+        std::string disk = runtime;
+        while (disk.size() > 1 && disk.back() == '/') disk.pop_back();
+        WSTR dir = PrivateFolder(disk + "/tomeo");
         if (!dir.is_empty()) return dir;
     }
     const char* tmp = std::getenv("TMPDIR");
     std::string disk = tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp";
+    while (disk.size() > 1 && disk.back() == '/') disk.pop_back();
     return PrivateFolder(disk + "/tomeo-" + std::to_string(getuid()));
 }
 
