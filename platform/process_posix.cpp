@@ -27,7 +27,8 @@ bool IsExecutableFile(const std::string& path) {
 std::vector<char*> ArgumentVector(const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
     argv.reserve(arguments.size() + 1);
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     return argv;
 }
@@ -106,8 +107,8 @@ bool StartDetached(const std::vector<std::string>& arguments) {
     }
     sys_close(status_pipe[1]);
     int status = 0;
-    const bool forked = sys_waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-                        WEXITSTATUS(status) == 0;
+    const bool forked =
+        sys_waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     int error = 0;
     ssize_t n;
     do n = ::read(status_pipe[0], &error, sizeof error);

@@ -5,6 +5,7 @@
 #include "batch/settings.h"
 #include "core/charset.h"
 #include "core/messages.h"
+#include "platform/directories.h"
 #include "platform/env.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -65,12 +66,17 @@ std::string ContextMenuEntryText(const ContextMenuFlags& flags, const std::strin
     if (flags.rtf) types += std::string(MimeTypeOfKind(KIND_RTF)) + ";";
     return "[Desktop Entry]\n"
            "Type=Application\n"
-           "Name=" + cp1251_to_utf8(msg::kContextMenuName.c_str()) + "\n"
-           "Exec=" + exec + " %f\n"
+           "Name=" +
+           cp1251_to_utf8(msg::kContextMenuName.c_str()) +
+           "\n"
+           "Exec=" +
+           exec +
+           " %f\n"
            "Icon=tomeo\n"
            "Terminal=false\n"
            "NoDisplay=true\n"
-           "MimeType=" + types + "\n";
+           "MimeType=" +
+           types + "\n";
 }
 
 bool ApplyContextMenuFlags(const ContextMenuFlags& before, const ContextMenuFlags& after,
