@@ -38,6 +38,17 @@ bool DesktopEntryExists(const std::string& id) {
     return false;
 }
 
+// The command's words. A whole command naming an executable file is that one word, so a
+// path with spaces chosen in the file dialog (or kept from older settings) works unquoted.
+std::vector<std::string> ViewerWords(const char* viewer) {
+    std::string disk;
+    if (std::strchr(viewer, '/') != nullptr && platform::PathToDisk(viewer, disk) &&
+        !platform::FindProgram(disk).empty()) {
+        return {viewer};
+    }
+    return SplitCommandWords(viewer);
+}
+
 }  // namespace
 
 const char* MimeTypeOfKind(std::uint8_t kind) {
@@ -101,7 +112,7 @@ void DesktopViewers::Open(Pipeline& pipeline) {
     const CurrentFile& book = pipeline.current();
     const char* viewer = Lookup(book.kind);
     if (std::strcmp(viewer, kNoViewer) == 0) return;
-    const std::vector<std::string> words = SplitCommandWords(viewer);
+    const std::vector<std::string> words = ViewerWords(viewer);
     if (words.empty()) return;  // a command of spaces only
 
     // Copies handed to earlier viewers that are done with them.

@@ -6,8 +6,9 @@
 // `xdg-mime query default TYPE` names an application whose desktop entry exists, the
 // book is handed to `xdg-open`.
 //
-// A command is split into words as a shell would split it (window/command_words.h), the
-// book's path is added as one more word, and the program is started detached, never
+// A command is split into words as a shell would split it (window/command_words.h;
+// a command that as a whole names an executable file, an unquoted path with spaces, is
+// one word), the book's path is added as one more word, and the program is started detached, never
 // through a shell and never waited for. A zipped book is first extracted to "tmp_" +
 // its member's name in the program's private temporary folder; such copies are recorded
 // in the temporary-file list and deleted before the next viewer starts and at exit.

@@ -157,6 +157,15 @@ TEST_F(DesktopTest, ConfiguredViewerIsUsedEvenWhenTheDesktopHasAnAssociation) {
     EXPECT_EQ(LogOf("xdg-open"), "");
 }
 
+TEST_F(DesktopTest, UnquotedPathOfAProgramIsOneWord) {
+    WriteFile(tmp / "books/a.rtf", "{\\rtf1}");
+    run.settings.viewer_rtf.assign(W(viewer).c_str());  // as the file dialog gives it
+    DesktopViewers viewers(run.settings, globals.temp_files);
+    Select("a.rtf");
+    viewers.Open(*pipeline);
+    EXPECT_EQ(WaitForLines(Log("viewer"), 1), tmp / "books/a.rtf\n");
+}
+
 TEST_F(DesktopTest, ClearedViewerLooksTheAssociationUpOnce) {
     SetAssociation("reader.desktop");
     WriteFile(tmp / "share/applications/reader.desktop", "[Desktop Entry]\n");
