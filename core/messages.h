@@ -122,4 +122,7 @@ inline constexpr auto kScriptFile = cp1251("Файл скрипта ");
 inline constexpr auto kScriptFileUnreadable = cp1251(" не удалось прочитать.");
 inline constexpr auto kScriptFileTooLarge = cp1251(" больше 16 МБ.");
 
+// The file manager's "Open with" entry for books (a no-break space between the words).
+inline constexpr auto kContextMenuName = cp1251("Утилита\u00A0Tomeo");
+
 }  // namespace tomeo::msg
