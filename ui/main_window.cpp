@@ -21,6 +21,8 @@
 #include "ui/message_window.h"
 #include "ui/progress_dialog.h"
 #include "ui/qt_text.h"
+#include "ui/settings_sheet.h"
+#include "window/desktop_entry.h"
 #include "window/layout.h"
 
 namespace tomeo {
@@ -36,8 +38,12 @@ DialogUnits UnitsOf(const QFont& font) {
     return {(letters / 26 + 1) / 2, metrics.height()};
 }
 
-QRect ToQRect(const Rect& r) { return {r.x, r.y, r.width, r.height}; }
-Rect FromQRect(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+QRect ToQRect(const Rect& r) {
+    return {r.x, r.y, r.width, r.height};
+}
+Rect FromQRect(const QRect& r) {
+    return {r.x(), r.y(), r.width(), r.height()};
+}
 
 // The program's texts put "\r\n" between lines; Qt's fields take "\n".
 QString Lines(const std::string& cp1251) {
@@ -64,7 +70,7 @@ private:
 }  // namespace
 
 MainWindow::MainWindow(Globals& globals, RunBuffers& run, BookViewer& viewer)
-    : run_(run), logic_(globals, run, *this, viewer) {
+    : globals_(globals), run_(run), logic_(globals, run, *this, viewer) {
     setWindowTitle(QString::fromUtf8(caption::kTitle));
     client_ = new QWidget(this);
     setCentralWidget(client_);
@@ -76,6 +82,7 @@ MainWindow::MainWindow(Globals& globals, RunBuffers& run, BookViewer& viewer)
     help_action_ = menu->addAction(QString::fromUtf8(caption::kMenuHelp));
     QAction* exit = menu->addAction(QString::fromUtf8(caption::kMenuExit));
     connect(files, &QAction::triggered, this, &MainWindow::RunBatchDialog);
+    connect(settings_action_, &QAction::triggered, this, &MainWindow::RunSettingsSheet);
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
     MakeList();
@@ -87,7 +94,9 @@ MainWindow::MainWindow(Globals& globals, RunBuffers& run, BookViewer& viewer)
     qApp->installEventFilter(this);
 }
 
-MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
+MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
+}
 
 void MainWindow::MakeList() {
     list_ = new QTreeView(client_);
@@ -179,7 +188,8 @@ void MainWindow::MakeControls() {
 
 void MainWindow::LayOut() {
     if (isMinimized()) return;
-    const MainLayout layout = LayOutMainWindow(UnitsOf(font()), client_->width(), client_->height());
+    const MainLayout layout =
+        LayOutMainWindow(UnitsOf(font()), client_->width(), client_->height());
     for (std::size_t i = 0; i < kControlCount; ++i) {
         if (controls_[i] != nullptr) controls_[i]->setGeometry(ToQRect(layout[i]));
     }
@@ -276,9 +286,22 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Resize:
             if (watched == client_) LayOut();
             return false;
-        default:
-            return false;
+        default: return false;
     }
+}
+
+void MainWindow::RunSettingsSheet() {
+    const ContextMenuFlags menus_before = ContextMenuFlagsOf(run_.settings);
+    SettingsOutcome outcome;
+    {
+        KeysOff off(*this);
+        SettingsSheet sheet(this, run_.settings, globals_.scripts,
+                            logic_.list().mode == LIST_MODE_TREE);
+        outcome = sheet.Run();
+    }
+    if (!outcome.accepted) return;
+    ApplyContextMenuFlags(menus_before, ContextMenuFlagsOf(run_.settings));
+    logic_.AfterSettings(outcome);
 }
 
 void MainWindow::RunBatchDialog() {
@@ -306,8 +329,8 @@ void MainWindow::ShowMessage(const Report& report) {
 
 bool MainWindow::AskFolder(const char* title, WSTR& folder) {
     KeysOff off(*this);
-    const QString chosen = QFileDialog::getExistingDirectory(this, ToQt(title),
-                                                             ToQt(run_.current_dir.c_str()));
+    const QString chosen =
+        QFileDialog::getExistingDirectory(this, ToQt(title), ToQt(run_.current_dir.c_str()));
     if (chosen.isEmpty()) return false;
     folder.assign(FromQt(chosen).c_str());
     return true;

@@ -39,9 +39,7 @@ public:
     bool hook_active() const { return hook_active_; }
     void set_hook_active(bool active) { hook_active_ = active; }
 
-    QWidget* control(Control control) const {
-        return controls_[static_cast<std::size_t>(control)];
-    }
+    QWidget* control(Control control) const { return controls_[static_cast<std::size_t>(control)]; }
     QTreeView* list() const { return list_; }
     FileListModel* model() const { return model_; }
     QLineEdit* name_field() const { return name_field_; }
@@ -51,6 +49,9 @@ public:
 
     // The batch dialog ("Файлы") and, when a box was ticked, the run over the list.
     void RunBatchDialog();
+    // The settings sheet ("Настройки") and what follows OK: the context-menu entry,
+    // the list mode, the recomputed fields.
+    void RunSettingsSheet();
 
     // WindowHost
     void ShowMessage(const Report& report) override;
@@ -72,6 +73,7 @@ private:
     // F2, F6, Ctrl+R on their release.
     bool HandleKeyRelease(QObject* watched, QKeyEvent* key);
 
+    Globals& globals_;
     RunBuffers& run_;
     MainWindowLogic logic_;
     bool hook_active_ = false;

@@ -8,13 +8,15 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QtTest>
-#include <fstream>
-#include <sstream>
 
+#include "batch/app.h"
 #include "batch/book_scripts.h"
 #include "batch/settings.h"
 #include "core/charset.h"
+#include "tests/support/sample_books.h"
+#include "tests/support/temp_dir.h"
 #include "ui/indent_field.h"
+#include "ui/main_window.h"
 #include "ui/qt_text.h"
 #include "ui/settings_sheet.h"
 #include "window/settings_sheet_logic.h"
@@ -25,11 +27,11 @@ namespace {
 
 constexpr int kGeneral = 0, kOpen = 1, kRename = 2, kText = 4;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+using tomeo::test::ReadFile;
+
+// The modal sheet the menu opened, once it runs.
+SettingsSheet* OpenSheet() {
+    return dynamic_cast<SettingsSheet*>(QApplication::activeModalWidget());
 }
 
 }  // namespace
@@ -46,6 +48,10 @@ class SettingsSheetTest : public QObject {
         T* widget = sheet.findChild<T*>(QLatin1String(name));
         if (widget == nullptr) qFatal("no widget %s", name);
         return widget;
+    }
+    // The editor of a script page (every page's editor has the same name).
+    QPlainTextEdit* Editor(SettingsSheet& sheet, int page) {
+        return sheet.tabs()->widget(page)->findChild<QPlainTextEdit*>();
     }
     QLineEdit* IndentText(SettingsSheet& sheet) {
         return Find<IndentField>(sheet, "indent")->findChild<QLineEdit*>();
@@ -111,7 +117,7 @@ private Q_SLOTS:
             SettingsSheet sheet(&main_window_, settings_, scripts_, false);
             sheet.show();
             sheet.tabs()->setCurrentIndex(kRename);
-            Find<QPlainTextEdit>(sheet, "script")->setPlainText(QStringLiteral("$filename = $seq"));
+            Editor(sheet, kRename)->setPlainText(QStringLiteral("$filename = $seq"));
             if (close) {
                 sheet.close();
             } else {
@@ -128,7 +134,7 @@ private Q_SLOTS:
         SettingsSheet sheet(&main_window_, settings_, scripts_, false);
         sheet.show();
         sheet.tabs()->setCurrentIndex(kRename);
-        auto* editor = sheet.tabs()->widget(kRename)->findChild<QPlainTextEdit*>();
+        auto* editor = Editor(sheet, kRename);
         editor->setPlainText(QStringLiteral("if ($title {\n\t$filename = \"a\u00a0b\"\n"));
         sheet.accept();
         QVERIFY(sheet.outcome().rename_edited && !sheet.outcome().move_edited);
@@ -214,7 +220,7 @@ private Q_SLOTS:
         QWidget* page = sheet.tabs()->widget(kRename);
         auto* error = page->findChild<QLabel*>(QStringLiteral("scriptError"));
         QCOMPARE(error->text(), QString());
-        auto* editor = page->findChild<QPlainTextEdit*>();
+        auto* editor = Editor(sheet, kRename);
         editor->setPlainText(QStringLiteral("$filename = $title\n$filename = 5\n"));
         QTRY_COMPARE(
             error->text(),
@@ -236,6 +242,58 @@ private Q_SLOTS:
         QCOMPARE(sheet.tabs()->count(), 6);
         QCOMPARE(sheet.tabs()->tabText(5), QStringLiteral("FB2->TXT (2)"));
         sheet.reject();
+    }
+
+    // The menu item opens the sheet with the keys off; OK switches the list to the
+    // books of subdirectories and proposes a name by the edited rename.sc.
+    void TheMenuItemOpensTheSheetAndAppliesWhatChanged() {
+        test::TempDir dir;
+        test::WriteFile(dir / "a.fb2", test::MakeFb2({}));
+        QDir().mkdir(QString::fromStdString(dir / "sub"));
+        test::WriteFile(dir / "sub/b.fb2", test::MakeFb2({}));
+        Globals globals;
+        RunBuffers run;
+        NoBookViewer viewer;
+        MainWindow window(globals, run, viewer);
+        window.Start(dir.path().c_str(), "a.fb2");
+        QVERIFY(window.hook_active());
+        QCOMPARE(window.name_field()->text(), QString());
+
+        bool keys_were_off = false;
+        QTimer::singleShot(0, &window, [&] {
+            SettingsSheet* sheet = OpenSheet();
+            QVERIFY(sheet != nullptr);
+            keys_were_off = !window.hook_active();
+            sheet->tabs()->setCurrentIndex(kRename);
+            Editor(*sheet, kRename)->setPlainText(QString::fromUtf8("$filename = \"новое\""));
+            sheet->accept();
+        });
+        window.settings_action()->trigger();
+        QVERIFY(keys_were_off && window.hook_active());
+        QVERIFY(globals.scripts.rename.modified());
+        QCOMPARE(window.name_field()->text(), QString::fromUtf8("новое"));
+
+        QTimer::singleShot(0, &window, [&] {
+            SettingsSheet* sheet = OpenSheet();
+            QVERIFY(sheet != nullptr);
+            Find<QCheckBox>(*sheet, "subdirectories")->click();
+            sheet->accept();
+        });
+        window.settings_action()->trigger();
+        QCOMPARE(window.logic().list().mode, LIST_MODE_TREE);
+
+        // The box shows the mode the next time; Cancel changes nothing.
+        bool box_ticked = false;
+        QTimer::singleShot(0, &window, [&] {
+            SettingsSheet* sheet = OpenSheet();
+            QVERIFY(sheet != nullptr);
+            box_ticked = Find<QCheckBox>(*sheet, "subdirectories")->isChecked();
+            Find<QCheckBox>(*sheet, "subdirectories")->click();
+            sheet->reject();
+        });
+        window.settings_action()->trigger();
+        QVERIFY(box_ticked);
+        QCOMPARE(window.logic().list().mode, LIST_MODE_TREE);
     }
 };
 
