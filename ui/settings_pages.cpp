@@ -51,6 +51,8 @@ QButtonGroup* Radios(QWidget* parent, QVBoxLayout* layout, const char* name,
         group->addButton(button, id++);
         layout->addWidget(button);
     }
+    // A group beside a taller one keeps its buttons at the top.
+    layout->addStretch();
     return group;
 }
 
@@ -108,6 +110,7 @@ QString ChooseProgram(QWidget* parent) {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setProxyModel(new ProgramFilter(&dialog));
+    dialog.resize(780, 500);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first();
 }
@@ -263,17 +266,18 @@ void ScriptPage::CheckScript() {
 // --- "FB2->TXT" ----------------------------------------------------------------------
 
 TextPage::TextPage(QWidget* parent) : SettingsPageWidget(parent) {
-    auto* page = new QVBoxLayout(this);
-    auto* grid = new QGridLayout;
-    page->addLayout(grid);
+    auto* grid = new QGridLayout(this);
 
     QVBoxLayout* format = TitledGroup(this, grid, 0, 0, caption::kTextFormatTitle, nullptr);
     form_ = Radios(this, format, "form", {caption::kOneLine, caption::kSeveralLines});
+    // The note belongs to the second layout: under its caption.
     auto* note = new QLabel(Caption(caption::kSeveralLinesNote), this);
-    note->setWordWrap(true);
+    const int indent = form_->button(PARAGRAPH_SEVERAL_LINES)->sizeHint().height() + 4;
+    note->setContentsMargins(indent, 0, 0, 0);
     format->addWidget(note);
 
     auto* indent_row = new QHBoxLayout;
+    indent_row->setContentsMargins(0, 6, 0, 0);
     auto* indent_label = new QLabel(Caption(caption::kIndentLabel), this);
     indent_ = new IndentField(this);
     indent_->setObjectName(QStringLiteral("indent"));
@@ -286,13 +290,13 @@ TextPage::TextPage(QWidget* parent) : SettingsPageWidget(parent) {
     connect(form_, &QButtonGroup::idClicked, this,
             [this](int) { indent_->SetParagraphForm(ParagraphForm()); });
 
-    QVBoxLayout* packing = TitledGroup(this, grid, 0, 1, caption::kTextPackingTitle, nullptr);
+    QVBoxLayout* packing = TitledGroup(this, grid, 1, 0, caption::kTextPackingTitle, nullptr);
     packing_ = Radios(this, packing, "packing",
                       {caption::kNotPacked, caption::kInZip, caption::kAsSource});
-    packing->addStretch();
 
     auto* dir_grid = new QGridLayout;
-    page->addLayout(dir_grid);
+    dir_grid->setContentsMargins(0, 6, 0, 0);
+    grid->addLayout(dir_grid, 2, 0);
     dir_ =
         PathField(this, dir_grid, 0, caption::kTextDirLabel, "textDir", [this](QLineEdit* field) {
             const QString start = field->text().isEmpty() ? QDir::homePath() : field->text();
@@ -300,7 +304,7 @@ TextPage::TextPage(QWidget* parent) : SettingsPageWidget(parent) {
                 this, Caption(caption::kTextDirDialogTitle), start, QFileDialog::ShowDirsOnly);
             if (!dir.isEmpty()) field->setText(dir);
         });
-    page->addStretch();
+    grid->setRowStretch(3, 1);
 }
 
 std::uint8_t TextPage::ParagraphForm() const {
