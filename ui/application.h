@@ -17,8 +17,8 @@ public:
 
     // Shows the main window on start_dir with start_name selected and runs it until it
     // closes; the window's place and column widths are then in run.settings.
-    int RunMainWindow(Globals& globals, RunBuffers& run, BookViewer& viewer,
-                      const char* start_dir, const char* start_name);
+    int RunMainWindow(Globals& globals, RunBuffers& run, BookViewer& viewer, const char* start_dir,
+                      const char* start_name);
 
 private:
     QApplication app_;

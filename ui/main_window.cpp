@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTreeView>
 
 #include "batch/app.h"
@@ -36,8 +37,14 @@ DialogUnits UnitsOf(const QFont& font) {
     return {(letters / 26 + 1) / 2, metrics.height()};
 }
 
-QRect ToQRect(const Rect& r) { return {r.x, r.y, r.width, r.height}; }
-Rect FromQRect(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+constexpr int kTimeColumn = 3;  // "Изменен"
+
+QRect ToQRect(const Rect& r) {
+    return {r.x, r.y, r.width, r.height};
+}
+Rect FromQRect(const QRect& r) {
+    return {r.x(), r.y(), r.width(), r.height()};
+}
 
 // The program's texts put "\r\n" between lines; Qt's fields take "\n".
 QString Lines(const std::string& cp1251) {
@@ -87,7 +94,9 @@ MainWindow::MainWindow(Globals& globals, RunBuffers& run, BookViewer& viewer)
     qApp->installEventFilter(this);
 }
 
-MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
+MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
+}
 
 void MainWindow::MakeList() {
     list_ = new QTreeView(client_);
@@ -110,6 +119,14 @@ void MainWindow::MakeList() {
     header->setStretchLastSection(false);
     for (int i = 0; i < kColumnCount; ++i) {
         header->resizeSection(i, run_.settings.column_widths[i]);
+    }
+    // The stored widths are pixels of whatever font wrote them: the time, always of one
+    // length, is never cut.
+    const int time_width =
+        list_->fontMetrics().horizontalAdvance(QStringLiteral("00:00:0000 00:00")) +
+        2 * list_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list_) + 12;
+    if (header->sectionSize(kTimeColumn) < time_width) {
+        header->resizeSection(kTimeColumn, time_width);
     }
     list_->installEventFilter(this);
 
@@ -179,7 +196,8 @@ void MainWindow::MakeControls() {
 
 void MainWindow::LayOut() {
     if (isMinimized()) return;
-    const MainLayout layout = LayOutMainWindow(UnitsOf(font()), client_->width(), client_->height());
+    const MainLayout layout =
+        LayOutMainWindow(UnitsOf(font()), client_->width(), client_->height());
     for (std::size_t i = 0; i < kControlCount; ++i) {
         if (controls_[i] != nullptr) controls_[i]->setGeometry(ToQRect(layout[i]));
     }
@@ -276,8 +294,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Resize:
             if (watched == client_) LayOut();
             return false;
-        default:
-            return false;
+        default: return false;
     }
 }
 
@@ -306,8 +323,8 @@ void MainWindow::ShowMessage(const Report& report) {
 
 bool MainWindow::AskFolder(const char* title, WSTR& folder) {
     KeysOff off(*this);
-    const QString chosen = QFileDialog::getExistingDirectory(this, ToQt(title),
-                                                             ToQt(run_.current_dir.c_str()));
+    const QString chosen =
+        QFileDialog::getExistingDirectory(this, ToQt(title), ToQt(run_.current_dir.c_str()));
     if (chosen.isEmpty()) return false;
     folder.assign(FromQt(chosen).c_str());
     return true;

@@ -39,9 +39,7 @@ public:
     bool hook_active() const { return hook_active_; }
     void set_hook_active(bool active) { hook_active_ = active; }
 
-    QWidget* control(Control control) const {
-        return controls_[static_cast<std::size_t>(control)];
-    }
+    QWidget* control(Control control) const { return controls_[static_cast<std::size_t>(control)]; }
     QTreeView* list() const { return list_; }
     FileListModel* model() const { return model_; }
     QLineEdit* name_field() const { return name_field_; }
