@@ -11,6 +11,13 @@ struct Globals;
 struct RunBuffers;
 class BookViewer;
 
+// Whether Qt has a screen to open the window on (an X or Wayland display, or a platform
+// named in QT_QPA_PLATFORM); without one Qt would abort.
+bool DisplayAvailable();
+
+// Loads Qt's own Russian texts (qtbase_ru from Qt's translations folder).
+bool LoadQtRussian(QTranslator& translator);
+
 class Application {
 public:
     Application(int& argc, char** argv);
