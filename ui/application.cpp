@@ -8,12 +8,24 @@
 
 namespace tomeo {
 
+bool DisplayAvailable() {
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+           !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+bool LoadQtRussian(QTranslator& translator) {
+    return translator.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
+                           QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+}
+
 Application::Application(int& argc, char** argv) : app_(argc, argv) {
     // Qt's own dialogs and buttons (the folder browser, its buttons) read Russian too.
-    if (qt_russian_.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
-                         QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qt_russian_);
+    if (LoadQtRussian(qt_russian_)) QApplication::installTranslator(&qt_russian_);
+    // Without a desktop's icon theme (a bare X session), the list's icons come from
+    // Debian's default theme where it is installed.
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor")) {
+        QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
     }
     QIcon icon;
     for (const int size : {16, 24, 32, 48, 64, 128}) {

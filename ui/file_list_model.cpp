@@ -53,8 +53,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
             const bool size = index.column() == 1 || index.column() == 2;
             return QVariant::fromValue(Qt::AlignVCenter | (size ? Qt::AlignRight : Qt::AlignLeft));
         }
-        default:
-            return {};
+        default: return {};
     }
 }
 
@@ -97,8 +96,8 @@ void FileListModel::RowInserted(std::int32_t row) {
 void FileListModel::RowSelected(std::int32_t row) {
     if (selection_ != nullptr && row >= 0 && row < count_) {
         Updating updating(updating_);
-        selection_->setCurrentIndex(index(row, 0), QItemSelectionModel::ClearAndSelect |
-                                                       QItemSelectionModel::Rows);
+        selection_->setCurrentIndex(
+            index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
     Q_EMIT rowSelected(row);
 }

@@ -44,8 +44,8 @@ private:
     const TFILELIST& list_;
     QItemSelectionModel* selection_ = nullptr;
     mutable FileIcons icons_;  // filled as rows are drawn
-    int count_ = 0;     // the rows the view knows of
-    int updating_ = 0;  // nesting of the changes being told to the view
+    int count_ = 0;            // the rows the view knows of
+    int updating_ = 0;         // nesting of the changes being told to the view
 };
 
 }  // namespace tomeo

@@ -1,5 +1,7 @@
 // The program: the batch runs without any display; only window mode starts Qt.
 #include "batch/app.h"
+#include "core/messages.h"
+#include "platform/env.h"
 #include "ui/application.h"
 #include "window/book_viewer.h"
 
@@ -11,6 +13,10 @@ public:
 
     int Run(tomeo::Globals& globals, tomeo::RunBuffers& run, const char* start_dir,
             const char* start_name) override {
+        if (!tomeo::DisplayAvailable()) {
+            tomeo::platform::WriteStandardError(tomeo::msg::kNoDisplay);
+            return 1;
+        }
         tomeo::Application app(argc_, argv_);
         tomeo::NoBookViewer viewer;
         return app.RunMainWindow(globals, run, viewer, start_dir, start_name);

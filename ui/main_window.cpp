@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTreeView>
 
 #include "batch/app.h"
@@ -37,6 +38,8 @@ DialogUnits UnitsOf(const QFont& font) {
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return {(letters / 26 + 1) / 2, metrics.height()};
 }
+
+constexpr int kTimeColumn = 3;  // "Изменен"
 
 QRect ToQRect(const Rect& r) {
     return {r.x, r.y, r.width, r.height};
@@ -74,7 +77,6 @@ MainWindow::MainWindow(Globals& globals, RunBuffers& run, BookViewer& viewer)
     setWindowTitle(QString::fromUtf8(caption::kTitle));
     client_ = new QWidget(this);
     setCentralWidget(client_);
-    client_->installEventFilter(this);
 
     QMenuBar* menu = menuBar();
     QAction* files = menu->addAction(QString::fromUtf8(caption::kMenuFiles));
@@ -90,7 +92,9 @@ MainWindow::MainWindow(Globals& globals, RunBuffers& run, BookViewer& viewer)
 
     const Size least = MinimumClientSize(UnitsOf(font()));
     setMinimumSize(least.width, least.height + menu->sizeHint().height());
-    // F2, F6 and Ctrl+R wherever the focus is; the key still reaches the focused control.
+    // F2, F6 and Ctrl+R wherever the focus is (the key still reaches the focused
+    // control), Enter in the list, and the client area's resizing: one filter sees
+    // every event of the application once.
     qApp->installEventFilter(this);
 }
 
@@ -117,10 +121,6 @@ void MainWindow::MakeList() {
     header->setSectionsClickable(false);  // the rows keep the list's own order
     header->setSectionsMovable(false);
     header->setStretchLastSection(false);
-    for (int i = 0; i < kColumnCount; ++i) {
-        header->resizeSection(i, run_.settings.column_widths[i]);
-    }
-    list_->installEventFilter(this);
 
     connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
@@ -214,6 +214,16 @@ void MainWindow::RestoreGeometry() {
     const Rect placed =
         primary ? PlaceOnScreens(stored, screens, FromQRect(primary->availableGeometry())) : stored;
     setGeometry(ToQRect(placed));
+    QHeaderView* header = list_->header();
+    for (int i = 0; i < kColumnCount; ++i) header->resizeSection(i, s.column_widths[i]);
+    // The stored widths are pixels of whatever font wrote them: the time, always of one
+    // length, is never cut.
+    const int time_width =
+        list_->fontMetrics().horizontalAdvance(QStringLiteral("00:00:0000 00:00")) +
+        2 * list_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list_) + 12;
+    if (header->sectionSize(kTimeColumn) < time_width) {
+        header->resizeSection(kTimeColumn, time_width);
+    }
     // Maximized on top of that rectangle, so that restoring returns to it.
     if (s.window_maximized) {
         showMaximized();

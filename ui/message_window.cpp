@@ -24,8 +24,8 @@ MessageWindow::MessageWindow(const char* text, QWidget* parent)
     field_->moveCursor(QTextCursor::Start);
 
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QString::fromUtf8(caption::kMessageOk),
-                                         QDialogButtonBox::AcceptRole);
+    QPushButton* ok =
+        buttons->addButton(QString::fromUtf8(caption::kMessageOk), QDialogButtonBox::AcceptRole);
     ok->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     buttons->setCenterButtons(true);
@@ -34,10 +34,12 @@ MessageWindow::MessageWindow(const char* text, QWidget* parent)
     layout->addWidget(field_);
     layout->addWidget(buttons);
     const QFontMetrics metrics(font());
-    resize(metrics.averageCharWidth() * 64, metrics.height() * 16);
+    resize(metrics.averageCharWidth() * 80, metrics.height() * 20);
     ok->setFocus();
 }
 
-QString MessageWindow::text() const { return field_->toPlainText(); }
+QString MessageWindow::text() const {
+    return field_->toPlainText();
+}
 
 }  // namespace tomeo

@@ -13,7 +13,9 @@
 namespace tomeo {
 
 ProgressDialog::ProgressDialog(QWidget* parent)
-    : QDialog(parent), count_(new QLabel(this)), name_(new QLabel(this)),
+    : QDialog(parent),
+      count_(new QLabel(this)),
+      name_(new QLabel(this)),
       bar_(new QProgressBar(this)) {
     setWindowTitle(QString::fromUtf8(caption::kBatchTitle));
     // Modal while the run processes events: the main window takes no input meanwhile.
@@ -76,9 +78,15 @@ bool ProgressDialog::StopRequested() {
     return stop_;
 }
 
-void ProgressDialog::reject() { stop_ = true; }
+void ProgressDialog::reject() {
+    stop_ = true;
+}
 
-QString ProgressDialog::count_text() const { return count_->text(); }
-QString ProgressDialog::name_text() const { return name_->text(); }
+QString ProgressDialog::count_text() const {
+    return count_->text();
+}
+QString ProgressDialog::name_text() const {
+    return name_->text();
+}
 
 }  // namespace tomeo

@@ -2,9 +2,11 @@
 // between Windows-1251 and Qt's strings.
 #include <QApplication>
 #include <QStandardPaths>
+#include <QTranslator>
 #include <QtTest>
 
 #include "core/charset.h"
+#include "ui/application.h"
 #include "ui/captions.h"
 #include "ui/qt_text.h"
 
@@ -18,6 +20,13 @@ private Q_SLOTS:
         QVERIFY2(config.startsWith(QString::fromLocal8Bit(qgetenv("HOME")).section('/', 0, -2)),
                  qPrintable(config));
         QVERIFY(config.contains(QStringLiteral("tomeo-ui.")));
+    }
+    void QtSpeaksRussian() {
+        QTranslator translator;
+        QVERIFY(tomeo::LoadQtRussian(translator));
+        QCoreApplication::installTranslator(&translator);
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
+        QCoreApplication::removeTranslator(&translator);
     }
     void TextsCrossBothWays() {
         constexpr auto files = tomeo::cp1251("Файлы № «1»");
