@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -15,6 +16,7 @@
 #include <QRadioButton>
 #include <QSortFilterProxyModel>
 #include <QTimer>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "ui/indent_field.h"
@@ -110,7 +112,16 @@ QString ChooseProgram(QWidget* parent) {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setProxyModel(new ProgramFilter(&dialog));
-    dialog.resize(780, 500);
+    dialog.resize(860, 520);
+    // Qt's dialog cuts the size, type and date columns of a folder this full.
+    if (auto* view = dialog.findChild<QTreeView*>()) {
+        QHeaderView* header = view->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column) {
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+        }
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first();
 }
