@@ -216,8 +216,9 @@ void ViewerPage::Store(SettingsSheetValues& values) const {
 // --- The script pages ------------------------------------------------------------------
 
 ScriptPage::ScriptPage(QWidget* parent, const char* label, SheetScript script,
-                       std::string SettingsSheetValues::*text)
-    : SettingsPageWidget(parent), script_(script), text_(text) {
+                       std::string SettingsSheetValues::*text,
+                       std::string SettingsSheetValues::*unreadable)
+    : SettingsPageWidget(parent), script_(script), text_(text), unreadable_(unreadable) {
     auto* layout = new QVBoxLayout(this);
     auto* caption = new QLabel(Caption(label), this);
     layout->addWidget(caption);
@@ -252,6 +253,7 @@ ScriptPage::ScriptPage(QWidget* parent, const char* label, SheetScript script,
 void ScriptPage::Load(const SettingsSheetValues& values) {
     const std::string& text = values.*text_;
     crlf_ = text.find("\r\n") != std::string::npos;
+    unreadable_message_ = ToQt(values.*unreadable_);
     QString shown = ToQt(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     editor_->setPlainText(shown);
@@ -271,6 +273,11 @@ void ScriptPage::Store(SettingsSheetValues& values) const {
 void ScriptPage::CheckScript() {
     SettingsSheetValues values;
     Store(values);
+    // An unreadable script's page stays empty until the user writes a new script.
+    if ((values.*text_).empty() && !unreadable_message_.isEmpty()) {
+        error_->setText(unreadable_message_);
+        return;
+    }
     error_->setText(ToQt(ScriptErrorOnSampleBook((values.*text_).c_str(), script_)));
 }
 

@@ -60,7 +60,8 @@ private:
 class ScriptPage : public SettingsPageWidget {
 public:
     ScriptPage(QWidget* parent, const char* label, SheetScript script,
-               std::string SettingsSheetValues::*text);
+               std::string SettingsSheetValues::*text,
+               std::string SettingsSheetValues::*unreadable);
     void Load(const SettingsSheetValues& values) override;
     void Store(SettingsSheetValues& values) const override;
 
@@ -69,7 +70,9 @@ private:
 
     SheetScript script_;
     std::string SettingsSheetValues::*text_;
-    bool crlf_ = false;  // the text's lines ended with CR LF
+    std::string SettingsSheetValues::*unreadable_;
+    QString unreadable_message_;  // the script's file could not be read
+    bool crlf_ = false;           // the text's lines ended with CR LF
     QPlainTextEdit* editor_;
     QLabel* error_;
     QTimer* check_timer_;

@@ -25,12 +25,15 @@ SettingsSheet::SettingsSheet(QWidget* parent, Settings& settings, BookScripts& s
     pages_[0] = new GeneralPage(tabs_);
     pages_[1] = new ViewerPage(tabs_);
     pages_[2] = new ScriptPage(tabs_, caption::kRenameScriptLabel, SheetScript::kRename,
-                               &SettingsSheetValues::rename_script);
-    pages_[3] = new ScriptPage(tabs_, caption::kMoveScriptLabel, SheetScript::kMove,
-                               &SettingsSheetValues::move_script);
+                               &SettingsSheetValues::rename_script,
+                               &SettingsSheetValues::rename_unreadable);
+    pages_[3] =
+        new ScriptPage(tabs_, caption::kMoveScriptLabel, SheetScript::kMove,
+                       &SettingsSheetValues::move_script, &SettingsSheetValues::move_unreadable);
     pages_[4] = new TextPage(tabs_);
     pages_[5] = new ScriptPage(tabs_, caption::kHeaderScriptLabel, SheetScript::kTextHeader,
-                               &SettingsSheetValues::header_script);
+                               &SettingsSheetValues::header_script,
+                               &SettingsSheetValues::header_unreadable);
     for (int i = 0; i < kSettingsPageCount; ++i) {
         tabs_->addTab(pages_[i], QString::fromUtf8(caption::kSettingsPages[i]));
     }

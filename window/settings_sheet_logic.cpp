@@ -38,6 +38,9 @@ SettingsSheetValues LoadSheetValues(const Settings& settings, const BookScripts&
     v.rename_script = scripts.rename.get_text();
     v.move_script = scripts.move.get_text();
     v.header_script = scripts.header.get_text();
+    v.rename_unreadable = scripts.rename.unreadable_message();
+    v.move_unreadable = scripts.move.unreadable_message();
+    v.header_unreadable = scripts.header.unreadable_message();
     return v;
 }
 
@@ -48,9 +51,12 @@ bool Opened(const OpenedPages& opened, SettingsPage page) {
 }
 
 // The page's text becomes the script's, unchecked; it is written to its file at exit.
-void StoreScript(SCRIPT& script, const std::string& text) {
+// False for an unreadable script's page left empty: nothing changes.
+bool StoreScript(SCRIPT& script, const std::string& text) {
+    if (script.unreadable() && text.empty()) return false;
     script.set_text(text.c_str());
     script.set_modified(true);
+    return true;
 }
 
 }  // namespace
@@ -75,12 +81,10 @@ SettingsOutcome StoreSheetValues(const SettingsSheetValues& values, const Opened
         outcome.viewers_changed = true;
     }
     if (Opened(opened, SettingsPage::kRename)) {
-        StoreScript(scripts.rename, values.rename_script);
-        outcome.rename_edited = true;
+        outcome.rename_edited = StoreScript(scripts.rename, values.rename_script);
     }
     if (Opened(opened, SettingsPage::kMove)) {
-        StoreScript(scripts.move, values.move_script);
-        outcome.move_edited = true;
+        outcome.move_edited = StoreScript(scripts.move, values.move_script);
     }
     if (Opened(opened, SettingsPage::kText)) {
         settings.paragraph_form = values.paragraph_form;

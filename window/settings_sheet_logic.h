@@ -67,6 +67,10 @@ struct SettingsSheetValues {
     std::string rename_script;
     std::string move_script;
     std::string header_script;
+    // For a script whose file could not be read (its text unknown, shown empty): why.
+    std::string rename_unreadable;
+    std::string move_unreadable;
+    std::string header_unreadable;
 };
 
 // What the pages show when the sheet opens; subdirectories: the list's mode is 2.
@@ -77,7 +81,9 @@ using OpenedPages = std::array<bool, kSettingsPageCount>;
 
 // OK: the values of the opened pages go to the settings and the scripts (a script page
 // sets the text unchecked and marks the script modified, so that it is written at exit);
-// the pages never opened keep what they had. The outcome tells the main window what
+// the pages never opened keep what they had. A script whose file could not be read is
+// left alone while its page is still empty, so that the user's file, which may hold
+// anything, is never replaced by nothing. The outcome tells the main window what
 // changed; subdirectories comes from the values whether or not page 1 was opened.
 SettingsOutcome StoreSheetValues(const SettingsSheetValues& values, const OpenedPages& opened,
                                  Settings& settings, BookScripts& scripts);

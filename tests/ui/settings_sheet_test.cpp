@@ -146,6 +146,29 @@ private Q_SLOTS:
         QVERIFY(!scripts_.header.modified());
     }
 
+    void AnUnreadableScriptSaysWhyAndStaysUnlessRewritten() {
+        scripts_.rename.set_unreadable("rename.sc: no access");
+        {
+            SettingsSheet sheet(&main_window_, settings_, scripts_, false);
+            sheet.show();
+            sheet.tabs()->setCurrentIndex(kRename);
+            QCOMPARE(Editor(sheet, kRename)->toPlainText(), QString());
+            auto* error =
+                sheet.tabs()->widget(kRename)->findChild<QLabel*>(QStringLiteral("scriptError"));
+            QCOMPARE(error->text(), QStringLiteral("rename.sc: no access"));
+            sheet.accept();
+            QVERIFY(scripts_.rename.unreadable() && !scripts_.rename.modified());
+            QVERIFY(!sheet.outcome().rename_edited);
+        }
+        SettingsSheet sheet(&main_window_, settings_, scripts_, false);
+        sheet.show();
+        sheet.tabs()->setCurrentIndex(kRename);
+        Editor(sheet, kRename)->setPlainText(QStringLiteral("$filename = $title"));
+        sheet.accept();
+        QVERIFY(!scripts_.rename.unreadable() && scripts_.rename.modified());
+        QCOMPARE(scripts_.rename.get_text(), "$filename = $title");
+    }
+
     void TheSubdirectoryBoxStartsFromTheListMode() {
         for (const bool mode : {false, true}) {
             SettingsSheet sheet(&main_window_, settings_, scripts_, mode);

@@ -102,6 +102,27 @@ TEST_F(SheetValuesTest, ScriptPagesStoreTheTextUncheckedAndMarkItModified) {
     EXPECT_EQ(settings.text_packing, TEXT_IN_ZIP);
 }
 
+TEST_F(SheetValuesTest, AnUnreadableScriptIsReplacedOnlyByANewText) {
+    scripts.rename.set_unreadable("rename.sc: no access");
+    scripts.rename.set_modified(false);
+    scripts.move.set_unreadable("move.sc: no access");
+    SettingsSheetValues values = LoadSheetValues(settings, scripts, false);
+    EXPECT_EQ(values.rename_script, "");
+    EXPECT_EQ(values.rename_unreadable, "rename.sc: no access");
+    values.move_script = "$dir = $title";
+    OpenedPages opened{};
+    opened.fill(true);
+
+    const SettingsOutcome outcome = StoreSheetValues(values, opened, settings, scripts);
+    EXPECT_FALSE(outcome.rename_edited);  // left empty: the file is never overwritten
+    EXPECT_TRUE(scripts.rename.unreadable());
+    EXPECT_FALSE(scripts.rename.modified());
+    EXPECT_TRUE(outcome.move_edited);
+    EXPECT_FALSE(scripts.move.unreadable());
+    EXPECT_STREQ(scripts.move.get_text(), "$dir = $title");
+    EXPECT_TRUE(scripts.move.modified());
+}
+
 std::string Resource(const char* name) {
     WBUF bytes;
     EXPECT_TRUE(LoadResourceFile(bytes, name));
