@@ -91,8 +91,9 @@ private:
     // selected when the kind's next-file setting names the action.
     void AfterSuccess(std::uint8_t next_after, Control disable);
     void AfterMove();
-    // The produced text file's row after a conversion (inserted or redrawn).
-    void ShowProducedRow(std::int32_t count_before);
+    // The produced text file's row after a conversion (inserted or redrawn); gives its
+    // entry, or -1 when it is not listed.
+    std::int32_t ShowProducedRow(std::int32_t count_before);
     bool GoesOnAfter(std::uint8_t next_after) const;
     void OpenEntry(std::int32_t entry);
 
