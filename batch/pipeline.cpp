@@ -94,7 +94,7 @@ struct Pipeline::Call {
 
     WSTR source_dir, book_name, physical_name, source_path;
     WSTR dest_dir, new_book_name, new_physical_name, dest_path;
-    std::uint8_t output_container = CONTAINER_FILE;
+    Container output_container = CONTAINER_FILE;
 
     bool need_open = false;   // the source must be opened
     bool read_all = false;    // the whole content must be in the book buffer
@@ -317,7 +317,7 @@ bool Pipeline::Read(Call& c) {
         c.drop(OP_DESCRIPTION);
     }
     if (c.has(OP_INFO)) {
-        const std::uint8_t codepage = reader_.codepage_state;
+        const CodePage codepage = reader_.codepage_state;
         switch (current_.kind) {
             case KIND_TXT: result_ |= info_.build_info_text(book_, codepage); break;
             case KIND_FB2:
@@ -423,7 +423,7 @@ bool Pipeline::CreateOutputs(Call& c) {
     if (c.has(OP_TOTEXT)) {
         c.text_name.assign(c.new_book_name);
         replace_extension(c.text_name, kTextExtension);
-        const std::uint8_t packing = settings_.text_packing;
+        const TextPacking packing = settings_.text_packing;
         const bool loose_text =
             packing == TEXT_NOT_PACKED || (packing == TEXT_AS_SOURCE && !c.zipped);
         std::uint32_t attributes = c.source_attributes;
@@ -778,7 +778,7 @@ void Pipeline::StoreCurrent() {
 
 namespace {
 
-bool stays_listed(std::uint8_t mode, const char* listed_dir, const char* dir) {
+bool stays_listed(ListMode mode, const char* listed_dir, const char* dir) {
     const int relation = ComparePaths(listed_dir, dir);
     return relation == PATHS_EQUAL || (mode == LIST_MODE_TREE && relation == PATHS_A_PREFIX_OF_B);
 }

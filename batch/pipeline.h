@@ -122,7 +122,7 @@ public:
     CurrentFile& current() { return current_; }
     const CurrentFile& current() const { return current_; }
     const TFILEINF& produced() const { return produced_; }
-    std::uint8_t codepage_state() const { return reader_.codepage_state; }
+    CodePage codepage_state() const { return reader_.codepage_state; }
     const TBOOKDESC& description() const { return desc_; }
     const char* info_text() const { return info_.text(); }
     const char* new_name() const { return new_name_.c_str(); }
