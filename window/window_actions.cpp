@@ -58,7 +58,7 @@ private:
 
 }  // namespace
 
-bool MainWindowLogic::GoesOnAfter(std::uint8_t next_after) const {
+bool MainWindowLogic::GoesOnAfter(NextFileAction next_after) const {
     const Settings& settings = run_.settings;
     switch (pipeline_->current().kind) {
         case KIND_TXT: return settings.text_next == next_after;
@@ -68,7 +68,7 @@ bool MainWindowLogic::GoesOnAfter(std::uint8_t next_after) const {
     }
 }
 
-void MainWindowLogic::AfterSuccess(std::uint8_t next_after, Control disable) {
+void MainWindowLogic::AfterSuccess(NextFileAction next_after, Control disable) {
     pipeline_->StoreCurrent();
     rows_.RedrawRow(pipeline_->current().index);
     if (disable != Control::List) {

@@ -43,8 +43,8 @@ protected:
 TEST_F(ActionsTest, NextFileRulesPerKindAndSetting) {
     struct Case {
         const char* book;  // selected first; a row always follows it
-        std::uint8_t Settings::*next;
-        std::uint8_t setting;
+        NextFileAction Settings::*next;
+        NextFileAction setting;
         void (*action)(MainWindowLogic&);
         bool goes_on;
     };
@@ -76,7 +76,8 @@ TEST_F(ActionsTest, NextFileRulesPerKindAndSetting) {
         Put("a.rtf", test::RtfBook());
         Put("b.txt", "b");
         // No kind goes on but the one set.
-        run.settings.text_next = run.settings.fb2_next = run.settings.rtf_next = 0;
+        run.settings.text_next = run.settings.fb2_next = run.settings.rtf_next =
+            static_cast<NextFileAction>(0);
         run.settings.*c.next = c.setting;
         Start(c.book);
         const std::int32_t row = logic->rows().selected_row();
