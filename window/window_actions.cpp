@@ -187,9 +187,10 @@ std::int32_t MainWindowLogic::ShowProducedRow(std::int32_t count_before) {
     const TFILEINF& produced = pipeline_->produced();
     if (produced.name.is_empty()) return -1;
     if (list().count() > count_before) {
-        // Listed as a new entry right after the current one.
+        // Listed as a new entry right after the current one (its row is there already
+        // when the pipeline told the rows itself).
         const std::int32_t entry = pipeline_->current().index + 1;
-        rows_.InsertRowAfterSelected(entry);
+        if (rows_.row_count() < list().count()) rows_.InsertRowAfterSelected(entry);
         return entry;
     }
     // An entry of that text file was overwritten, or it is not listed at all.
