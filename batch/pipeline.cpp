@@ -3,7 +3,6 @@
 #include <cstring>
 #include <optional>
 
-#include "batch/app.h"
 #include "batch/paths.h"
 #include "batch/progress.h"
 #include "batch/settings.h"
@@ -94,7 +93,7 @@ struct Pipeline::Call {
 
     WSTR source_dir, book_name, physical_name, source_path;
     WSTR dest_dir, new_book_name, new_physical_name, dest_path;
-    std::uint8_t output_container = CONTAINER_FILE;
+    Container output_container = CONTAINER_FILE;
 
     bool need_open = false;   // the source must be opened
     bool read_all = false;    // the whole content must be in the book buffer
@@ -127,21 +126,22 @@ struct Pipeline::Call {
     bool has(std::uint32_t operations) const { return (pending & operations) != 0; }
 };
 
-Pipeline::Pipeline(Globals& globals, RunBuffers& run)
-    : current_(globals.current),
-      scripts_(globals.scripts),
-      target_dir_(globals.target_dir),
-      rename_error_(globals.rename_error),
-      move_error_(globals.move_error),
-      convert_error_(globals.convert_error),
-      desc_(globals.description),
-      list_(globals.file_list),
-      names_(globals.name_lists),
-      converter_(globals.converter),
-      book_(run.book),
-      current_dir_(run.current_dir),
-      settings_(run.settings),
-      header_(globals.scripts.header, globals.convert_error) {}
+Pipeline::Pipeline(const PipelineContext& context)
+    : current_(context.current),
+      scripts_(context.scripts),
+      target_dir_(context.target_dir),
+      rename_error_(context.rename_error),
+      move_error_(context.move_error),
+      convert_error_(context.convert_error),
+      desc_(context.description),
+      list_(context.list),
+      names_(context.names),
+      converter_(context.converter),
+      book_(context.book),
+      current_dir_(context.current_dir),
+      settings_(context.settings),
+      view_(context.view),
+      header_(context.scripts.header, context.convert_error) {}
 
 // The record still names the source while the scripts run.
 BookFileNames Pipeline::NamesOfCurrent() const {
@@ -317,7 +317,7 @@ bool Pipeline::Read(Call& c) {
         c.drop(OP_DESCRIPTION);
     }
     if (c.has(OP_INFO)) {
-        const std::uint8_t codepage = reader_.codepage_state;
+        const CodePage codepage = reader_.codepage_state;
         switch (current_.kind) {
             case KIND_TXT: result_ |= info_.build_info_text(book_, codepage); break;
             case KIND_FB2:
@@ -331,19 +331,17 @@ bool Pipeline::Read(Call& c) {
     }
 
     if (c.has(OP_MOVE)) {
-        try {
-            ComputeDirectory(scripts_.move, desc_, NamesOfCurrent(), target_dir_);
-        } catch (const SCRIPTError&) {
-            move_error_.assign(scripts_.move.error_message());
+        if (!RunScript(scripts_.move, move_error_, [this] {
+                ComputeDirectory(scripts_.move, desc_, NamesOfCurrent(), target_dir_);
+            })) {
             return false;
         }
         if (!SetDestinationDirectory(c, OP_MOVE)) return false;
     }
     if (c.has(OP_RENAME)) {
-        try {
-            ComputeFileName(scripts_.rename, desc_, NamesOfCurrent(), new_name_);
-        } catch (const SCRIPTError&) {
-            rename_error_.assign(scripts_.rename.error_message());
+        if (!RunScript(scripts_.rename, rename_error_, [this] {
+                ComputeFileName(scripts_.rename, desc_, NamesOfCurrent(), new_name_);
+            })) {
             return false;
         }
         if (!SetNewName(c, OP_RENAME)) return false;
@@ -423,7 +421,7 @@ bool Pipeline::CreateOutputs(Call& c) {
     if (c.has(OP_TOTEXT)) {
         c.text_name.assign(c.new_book_name);
         replace_extension(c.text_name, kTextExtension);
-        const std::uint8_t packing = settings_.text_packing;
+        const TextPacking packing = settings_.text_packing;
         const bool loose_text =
             packing == TEXT_NOT_PACKED || (packing == TEXT_AS_SOURCE && !c.zipped);
         std::uint32_t attributes = c.source_attributes;
@@ -778,7 +776,7 @@ void Pipeline::StoreCurrent() {
 
 namespace {
 
-bool stays_listed(std::uint8_t mode, const char* listed_dir, const char* dir) {
+bool stays_listed(ListMode mode, const char* listed_dir, const char* dir) {
     const int relation = ComparePaths(listed_dir, dir);
     return relation == PATHS_EQUAL || (mode == LIST_MODE_TREE && relation == PATHS_A_PREFIX_OF_B);
 }
@@ -912,18 +910,19 @@ std::uint32_t Pipeline::ReadSelected(Report& report) {
     const std::uint32_t result = ProcessFile(OP_CODEPAGE | OP_DESCRIPTION | OP_INFO);
     report.ClearReport();
     if (result & RES_DESCRIPTION) return result;
-    try {
-        ComputeFileName(scripts_.rename, desc_, NamesOfCurrent(), new_name_);
-    } catch (const SCRIPTError&) {
+    WSTR error;
+    if (!RunScript(scripts_.rename, error, [this] {
+            ComputeFileName(scripts_.rename, desc_, NamesOfCurrent(), new_name_);
+        })) {
         new_name_.clear();
-        report.SetReport(scripts_.rename.error_message());
+        report.SetReport(error.c_str());
     }
-    try {
-        ComputeDirectory(scripts_.move, desc_, NamesOfCurrent(), target_dir_);
-    } catch (const SCRIPTError&) {
+    if (!RunScript(scripts_.move, error, [this] {
+            ComputeDirectory(scripts_.move, desc_, NamesOfCurrent(), target_dir_);
+        })) {
         target_dir_.clear();
         report.AppendParagraphBreak();
-        report.AppendText(scripts_.move.error_message());
+        report.AppendText(error.c_str());
     }
     return result;
 }

@@ -35,9 +35,8 @@
 
 namespace tomeo {
 
+class FileListView;
 class ListRunProgress;
-struct Globals;
-struct RunBuffers;
 struct Settings;
 
 // The file the pipeline works on: a copy of one file-list entry (its `processed` mark
@@ -57,10 +56,29 @@ bool IsSafeFileName(const char* name);
 // home or working directory is unknown, and for a target with a ".." component.
 bool ResolveTargetDirectory(const char* target, WSTR& directory);
 
+// What the pipeline works on: the process-wide objects it reads and changes, and the
+// view of the file list, which hears of every entry the pipeline removes, inserts or
+// overwrites. Each must outlive the pipeline.
+struct PipelineContext {
+    CurrentFile& current;  // the current file record
+    BookScripts& scripts;  // rename.sc, move.sc, txthdr.sc
+    WSTR& target_dir;      // where a move goes
+    WSTR& rename_error;    // error texts of rename.sc, move.sc and txthdr.sc
+    WSTR& move_error;
+    WSTR& convert_error;
+    TBOOKDESC& description;  // the current book's
+    TFILELIST& list;
+    NameLists& names;  // of the plain-text reader
+    Fb2TextConverter& converter;
+    BookBuffer& book;
+    HSTR& current_dir;  // the directory the list shows
+    const Settings& settings;
+    FileListView& view;
+};
+
 class Pipeline {
 public:
-    // The pipeline works on the process-wide objects of both; they must outlive it.
-    Pipeline(Globals& globals, RunBuffers& run);
+    explicit Pipeline(const PipelineContext& context);
     Pipeline(const Pipeline&) = delete;
     Pipeline& operator=(const Pipeline&) = delete;
 
@@ -122,7 +140,7 @@ public:
     CurrentFile& current() { return current_; }
     const CurrentFile& current() const { return current_; }
     const TFILEINF& produced() const { return produced_; }
-    std::uint8_t codepage_state() const { return reader_.codepage_state; }
+    CodePage codepage_state() const { return reader_.codepage_state; }
     const TBOOKDESC& description() const { return desc_; }
     const char* info_text() const { return info_.text(); }
     const char* new_name() const { return new_name_.c_str(); }
@@ -170,6 +188,7 @@ private:
     BookBuffer& book_;
     HSTR& current_dir_;
     const Settings& settings_;
+    FileListView& view_;
 
     // What the calls leave, and their tools.
     std::uint32_t result_ = 0;

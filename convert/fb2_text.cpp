@@ -117,7 +117,7 @@ bool Fb2TextConverter::printannt() {
     return convert_body(Mode::kAnnotation) == CONV_OK;
 }
 
-std::int32_t Fb2TextConverter::render_annotation(const ByteView& book, std::uint8_t codepage_state,
+std::int32_t Fb2TextConverter::render_annotation(const ByteView& book, CodePage codepage_state,
                                                  std::int32_t annt_pos, std::string& out) {
     TCONVJOB nowhere;  // capacity 0: everything lands in the pending output
     input_ = Input{};

@@ -45,7 +45,7 @@ public:
     // script. All must outlive the conversion.
     struct Input {
         ByteView book;
-        std::uint8_t codepage_state = CP_1251;
+        CodePage codepage_state = CP_1251;
         const TBOOKDESC* description = nullptr;
         TextLayout layout;
         TextHeaderScript* header = nullptr;
@@ -68,7 +68,7 @@ public:
     // Renders the annotation starting at `annt_pos` of the book with paragraph form 1
     // and indent 4, for the information text; the notes are not loaded, so a note link
     // adds nothing. Gives the conversion status; the rendering goes to `out`.
-    std::int32_t render_annotation(const ByteView& book, std::uint8_t codepage_state,
+    std::int32_t render_annotation(const ByteView& book, CodePage codepage_state,
                                    std::int32_t annt_pos, std::string& out);
 
     const std::vector<TNOTE>& notes() const { return notes_; }

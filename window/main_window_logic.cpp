@@ -40,7 +40,7 @@ MainWindowLogic::MainWindowLogic(Globals& globals, RunBuffers& run, WindowHost& 
 MainWindowLogic::~MainWindowLogic() = default;
 
 void MainWindowLogic::MakePipeline() {
-    pipeline_ = std::make_unique<Pipeline>(globals_, run_);
+    pipeline_ = std::make_unique<Pipeline>(MakePipelineContext(globals_, run_, rows_));
 }
 
 const TFILELIST& MainWindowLogic::list() const {

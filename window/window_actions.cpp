@@ -58,7 +58,7 @@ private:
 
 }  // namespace
 
-bool MainWindowLogic::GoesOnAfter(std::uint8_t next_after) const {
+bool MainWindowLogic::GoesOnAfter(NextFileAction next_after) const {
     const Settings& settings = run_.settings;
     switch (pipeline_->current().kind) {
         case KIND_TXT: return settings.text_next == next_after;
@@ -68,7 +68,7 @@ bool MainWindowLogic::GoesOnAfter(std::uint8_t next_after) const {
     }
 }
 
-void MainWindowLogic::AfterSuccess(std::uint8_t next_after, Control disable) {
+void MainWindowLogic::AfterSuccess(NextFileAction next_after, Control disable) {
     pipeline_->StoreCurrent();
     rows_.RedrawRow(pipeline_->current().index);
     if (disable != Control::List) {
@@ -165,23 +165,33 @@ void MainWindowLogic::RecodeUtf8() {
 void MainWindowLogic::Convert() {
     if (!controls_.is_enabled(Control::Fb2ToTxt) || !SelectedIsBook() || !TakeSelected()) return;
     bool done;
+    std::int32_t produced;
     {
         WaitCursor wait(host_);
         const std::int32_t count_before = list().count();
         done = pipeline_->Convert(run_.report);
-        ShowProducedRow(count_before);
+        produced = ShowProducedRow(count_before);
     }
     if (!done) return host_.ShowMessage(run_.report);
-    if (GoesOnAfter(NEXT_AFTER_CONVERT)) rows_.SelectNext();
+    if (!GoesOnAfter(NEXT_AFTER_CONVERT)) return;
+    // Going on means the next book: the text just made below it is passed over.
+    const std::int32_t below = rows_.selected_row() + 1;
+    if (produced >= 0 && rows_.entry_of(below) == produced && below + 1 < rows_.row_count()) {
+        rows_.SelectRow(below + 1);
+    } else {
+        rows_.SelectNext();
+    }
 }
 
-void MainWindowLogic::ShowProducedRow(std::int32_t count_before) {
+std::int32_t MainWindowLogic::ShowProducedRow(std::int32_t count_before) {
     const TFILEINF& produced = pipeline_->produced();
-    if (produced.name.is_empty()) return;
+    if (produced.name.is_empty()) return -1;
     if (list().count() > count_before) {
-        // Listed as a new entry right after the current one.
-        rows_.InsertRowAfterSelected(pipeline_->current().index + 1);
-        return;
+        // Listed as a new entry right after the current one (its row is there already
+        // when the pipeline told the rows itself).
+        const std::int32_t entry = pipeline_->current().index + 1;
+        if (rows_.row_count() < list().count()) rows_.InsertRowAfterSelected(entry);
+        return entry;
     }
     // An entry of that text file was overwritten, or it is not listed at all.
     for (std::int32_t i = 0; i < list().count(); ++i) {
@@ -190,8 +200,10 @@ void MainWindowLogic::ShowProducedRow(std::int32_t count_before) {
             equal_ignoring_case(e.dir.c_str(), produced.dir.c_str()) &&
             equal_ignoring_case(e.zipname.c_str(), produced.zipname.c_str())) {
             rows_.RedrawRow(i);
+            return i;
         }
     }
+    return -1;
 }
 
 void MainWindowLogic::Open() {

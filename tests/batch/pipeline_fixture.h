@@ -45,6 +45,7 @@ public:
     TempDir dir;
     Globals globals;
     RunBuffers run;
+    NoFileListView view;
     std::unique_ptr<Pipeline> pipeline;
 };
 

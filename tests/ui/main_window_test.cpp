@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeView>
 #include <QtTest>
@@ -287,6 +288,26 @@ private Q_SLOTS:
         }
         const QRect fb2txt = w.window->control(Control::Fb2ToTxt)->geometry();
         QCOMPARE(w.window->centralWidget()->width() - (fb2txt.x() + fb2txt.width()), 3);
+    }
+
+    void ARectangleOnNoScreenComesBackOntoTheScreen() {
+        w_ = std::make_unique<WindowUnderTest>();
+        Settings& s = w_->run.settings;
+        s.window_left = 5000, s.window_top = 4000, s.window_right = 5700, s.window_bottom = 4500;
+        w_->Start(dir_->path());
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.intersects(w_->window->geometry()));
+        QCOMPARE(w_->window->size(), QSize(700, 500));
+    }
+
+    void RowsHaveTheirKindsIcons() {
+        WindowUnderTest& w = Open();
+        if (w.window->model()->icons().off()) QSKIP("no icons on this desktop");
+        const FileListModel* model = w.window->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            QVERIFY(!model->index(row, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+            QVERIFY(model->index(row, 1).data(Qt::DecorationRole).isNull());
+        }
     }
 };
 
