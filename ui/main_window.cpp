@@ -22,6 +22,7 @@
 #include "ui/message_window.h"
 #include "ui/progress_dialog.h"
 #include "ui/qt_text.h"
+#include "window/help_page.h"
 #include "window/layout.h"
 
 namespace tomeo {
@@ -83,6 +84,7 @@ MainWindow::MainWindow(Globals& globals, RunBuffers& run, BookViewer& viewer)
     QAction* exit = menu->addAction(QString::fromUtf8(caption::kMenuExit));
     connect(files, &QAction::triggered, this, &MainWindow::RunBatchDialog);
     connect(exit, &QAction::triggered, this, &QWidget::close);
+    connect(help_action_, &QAction::triggered, this, [] { ShowHelpPage(); });
 
     MakeList();
     MakeControls();
