@@ -24,6 +24,7 @@
 #include "ui/qt_text.h"
 #include "ui/settings_sheet.h"
 #include "window/desktop_entry.h"
+#include "window/help_page.h"
 #include "window/layout.h"
 
 namespace tomeo {
@@ -86,6 +87,7 @@ MainWindow::MainWindow(Globals& globals, RunBuffers& run, BookViewer& viewer)
     connect(files, &QAction::triggered, this, &MainWindow::RunBatchDialog);
     connect(settings_action_, &QAction::triggered, this, &MainWindow::RunSettingsSheet);
     connect(exit, &QAction::triggered, this, &QWidget::close);
+    connect(help_action_, &QAction::triggered, this, [] { ShowHelpPage(); });
 
     MakeList();
     MakeControls();

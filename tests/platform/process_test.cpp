@@ -11,6 +11,7 @@
 #include "platform/env.h"
 #include "platform/process.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/sys_hook.h"
 #include "tests/support/temp_dir.h"
 
 namespace tomeo::platform {
@@ -79,6 +80,35 @@ TEST_F(ProcessTest, StartDetachedFailsWhenTheProgramCannotRun) {
     EXPECT_FALSE(StartDetached({"broken"}));
     errno = 0;
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+}
+
+// Counts the open descriptors of this process.
+int OpenDescriptors() {
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/fd")) {
+        ++count;
+    }
+    return count;
+}
+
+TEST_F(ProcessTest, FailedForkOrPipeStartsNothingAndLeaksNothing) {
+    const std::string log = tmp / "log";
+    WriteScript(tmp / "bin/record", "echo run >> '" + log + "'");
+    const int before = OpenDescriptors();
+    for (const SysOp op : {SysOp::Spawn, SysOp::Open}) {
+        test::ScopedSysCallHook hook([op](SysOp seen, int& error) {
+            error = EAGAIN;
+            return seen == op;
+        });
+        std::string out = "old";
+        EXPECT_FALSE(StartDetached({"record"}));
+        EXPECT_FALSE(RunAndRead({"record"}, out));
+        EXPECT_EQ(out, "");
+    }
+    EXPECT_EQ(OpenDescriptors(), before);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(test::FileExists(log));
 }
 
 TEST_F(ProcessTest, RunAndReadGivesTheOutputOfASuccessfulRun) {
