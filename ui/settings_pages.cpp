@@ -175,9 +175,9 @@ void GeneralPage::Load(const SettingsSheetValues& values) {
 }
 
 void GeneralPage::Store(SettingsSheetValues& values) const {
-    values.text_next = Ticked(text_next_);
-    values.fb2_next = Ticked(fb2_next_);
-    values.rtf_next = Ticked(rtf_next_);
+    values.text_next = static_cast<NextFileAction>(Ticked(text_next_));
+    values.fb2_next = static_cast<NextFileAction>(Ticked(fb2_next_));
+    values.rtf_next = static_cast<NextFileAction>(Ticked(rtf_next_));
     values.subdirectories = subdirectories_->isChecked();
     values.menu_txt = menu_txt_->isChecked();
     values.menu_fb2 = menu_fb2_->isChecked();
@@ -306,7 +306,7 @@ TextPage::TextPage(QWidget* parent) : SettingsPageWidget(parent) {
     format->addLayout(indent_row);
     // A click on either layout checks the indent against its minimum.
     connect(form_, &QButtonGroup::idClicked, this,
-            [this](int) { indent_->SetParagraphForm(ParagraphForm()); });
+            [this](int) { indent_->SetParagraphForm(Form()); });
 
     QVBoxLayout* packing = TitledGroup(this, grid, 1, 0, caption::kTextPackingTitle, nullptr);
     packing_ = Radios(this, packing, "packing",
@@ -325,23 +325,23 @@ TextPage::TextPage(QWidget* parent) : SettingsPageWidget(parent) {
     grid->setRowStretch(3, 1);
 }
 
-std::uint8_t TextPage::ParagraphForm() const {
+ParagraphForm TextPage::Form() const {
     return form_->checkedId() == PARAGRAPH_SEVERAL_LINES ? PARAGRAPH_SEVERAL_LINES
                                                          : PARAGRAPH_ONE_LINE;
 }
 
 void TextPage::Load(const SettingsSheetValues& values) {
     Tick(form_, values.paragraph_form);
-    indent_->SetParagraphForm(ParagraphForm());
+    indent_->SetParagraphForm(Form());
     indent_->SetIndent(values.paragraph_indent);
     Tick(packing_, values.text_packing);
     dir_->setText(ToQt(values.text_dir));
 }
 
 void TextPage::Store(SettingsSheetValues& values) const {
-    values.paragraph_form = ParagraphForm();
+    values.paragraph_form = Form();
     values.paragraph_indent = static_cast<std::uint8_t>(indent_->indent());
-    values.text_packing = Ticked(packing_);
+    values.text_packing = static_cast<TextPacking>(Ticked(packing_));
     values.text_dir = FromQt(dir_->text());
 }
 

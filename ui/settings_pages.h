@@ -86,7 +86,7 @@ public:
     void Store(SettingsSheetValues& values) const override;
 
 private:
-    std::uint8_t ParagraphForm() const;
+    ParagraphForm Form() const;
 
     QButtonGroup* form_;
     IndentField* indent_;

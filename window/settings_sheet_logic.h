@@ -47,9 +47,9 @@ IndentCheck CheckParagraphIndent(const char* field_text, std::uint8_t paragraph_
 // Texts are Windows-1251.
 struct SettingsSheetValues {
     // "Общие"
-    std::uint8_t text_next = NEXT_AFTER_RENAME;
-    std::uint8_t fb2_next = NEXT_AFTER_RENAME;
-    std::uint8_t rtf_next = NEXT_AFTER_RENAME;
+    NextFileAction text_next = NEXT_AFTER_RENAME;
+    NextFileAction fb2_next = NEXT_AFTER_RENAME;
+    NextFileAction rtf_next = NEXT_AFTER_RENAME;
     bool subdirectories = false;  // the list shows the books of subdirectories too
     bool menu_txt = false;
     bool menu_fb2 = false;
@@ -59,9 +59,9 @@ struct SettingsSheetValues {
     std::string viewer_fb2;
     std::string viewer_rtf;
     // "FB2->TXT"
-    std::uint8_t paragraph_form = PARAGRAPH_ONE_LINE;
+    ParagraphForm paragraph_form = PARAGRAPH_ONE_LINE;
     std::uint8_t paragraph_indent = 1;
-    std::uint8_t text_packing = TEXT_AS_SOURCE;
+    TextPacking text_packing = TEXT_AS_SOURCE;
     std::string text_dir;
     // The texts of rename.sc, move.sc and txthdr.sc.
     std::string rename_script;
