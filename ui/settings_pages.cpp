@@ -103,8 +103,8 @@ protected:
 
 }  // namespace
 
-QString ChooseProgram(QWidget* parent) {
-    QFileDialog dialog(parent, Caption(caption::kProgramDialogTitle), QStringLiteral("/usr/bin"),
+QString ChooseProgram(QWidget* parent, const QString& start) {
+    QFileDialog dialog(parent, Caption(caption::kProgramDialogTitle), start,
                        Caption(caption::kProgramFilter));
     // The proxy works on Qt's own dialog only.
     dialog.setOption(QFileDialog::DontUseNativeDialog);

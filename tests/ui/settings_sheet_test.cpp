@@ -3,10 +3,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTreeView>
 #include <QtTest>
 
 #include "batch/app.h"
@@ -18,6 +21,7 @@
 #include "ui/indent_field.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
+#include "ui/settings_pages.h"
 #include "ui/settings_sheet.h"
 #include "window/settings_sheet_logic.h"
 
@@ -167,6 +171,49 @@ private Q_SLOTS:
         sheet.accept();
         QVERIFY(!scripts_.rename.unreadable() && scripts_.rename.modified());
         QCOMPARE(scripts_.rename.get_text(), "$filename = $title");
+    }
+
+    void TheProgramDialogListsFoldersAndExecutablesOnly() {
+        test::TempDir dir;
+        test::WriteFile(dir / "viewer", "#!/bin/sh\n");
+        QFile::setPermissions(QString::fromStdString(dir / "viewer"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        test::WriteFile(dir / "notes.txt", "text");
+        QDir().mkdir(QString::fromStdString(dir / "tools"));
+        QStringList listed;
+        QTimer::singleShot(0, &main_window_, [&] {
+            QFileDialog* dialog = nullptr;
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (widget->isVisible() && qobject_cast<QFileDialog*>(widget)) {
+                    dialog = qobject_cast<QFileDialog*>(widget);
+                }
+            }
+            if (dialog == nullptr) qFatal("no program dialog");
+            // The folder is read in the background: wait for its rows.
+            auto* view = dialog->findChild<QTreeView*>();
+            QElapsedTimer timer;
+            timer.start();
+            while (view != nullptr && timer.elapsed() < 5000 &&
+                   view->model()->rowCount(view->rootIndex()) < 2) {
+                QApplication::processEvents(QEventLoop::AllEvents, 50);
+            }
+            QTest::qWait(200);  // and for any row that should not be there
+            for (int row = 0; view != nullptr && row < view->model()->rowCount(view->rootIndex());
+                 ++row) {
+                listed << view->model()->index(row, 0, view->rootIndex()).data().toString();
+            }
+            // The user clicks the program.
+            for (int row = 0; view != nullptr && row < listed.size(); ++row) {
+                if (listed[row] != QLatin1String("viewer")) continue;
+                view->setCurrentIndex(view->model()->index(row, 0, view->rootIndex()));
+            }
+            static_cast<QDialog*>(dialog)->accept();  // as "Открыть" does
+            if (dialog->isVisible()) dialog->reject();
+        });
+        const QString chosen = ChooseProgram(&main_window_, QString::fromStdString(dir.path()));
+        listed.sort();
+        QCOMPARE(listed, QStringList({QStringLiteral("tools"), QStringLiteral("viewer")}));
+        QCOMPARE(chosen, QString::fromStdString(dir / "viewer"));
     }
 
     void TheSubdirectoryBoxStartsFromTheListMode() {
