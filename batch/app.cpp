@@ -96,7 +96,7 @@ void RunBatchArgument(const char* argument, const char* given, const char* worki
     arguments.NoteListedNames(globals.file_list);
 }
 
-int RunTomeo(int argc, const char* const* argv, Globals& globals) {
+int RunTomeo(int argc, const char* const* argv, Globals& globals, WindowMode* window) {
     TerminalReportViewer terminal;
     const CommandLine cl = ParseCommandLine(argc, argv);
     if (!cl.valid) {
@@ -115,7 +115,7 @@ int RunTomeo(int argc, const char* const* argv, Globals& globals) {
     int exit_code = 0;
     if (cl.batch_mode()) {
         exit_code = RunBatch(cl, globals, *run, terminal);
-    } else {
+    } else if (window == nullptr) {
         platform::WriteStandardError(msg::kNoWindowInThisBuild);
         exit_code = 1;
     }

@@ -67,7 +67,19 @@ void RunBatchArgument(const char* argument, const char* given, const char* worki
                       std::uint32_t operations, BatchArguments& arguments, Pipeline& pipeline,
                       Globals& globals, RunBuffers& run, BatchProgress* progress = nullptr);
 
-// Runs the program; gives the process exit code.
-int RunTomeo(int argc, const char* const* argv, Globals& globals);
+// Window mode, supplied by the program's main (the batch knows nothing of the window).
+class WindowMode {
+public:
+    virtual ~WindowMode() = default;
+    // Runs the main window on start_dir (a full path ending with the separator) with the
+    // entry start_name selected (empty: the first row) until it is closed; gives the
+    // exit code.
+    virtual int Run(Globals& globals, RunBuffers& run, const char* start_dir,
+                    const char* start_name) = 0;
+};
+
+// Runs the program; gives the process exit code. Without a window (null) window mode
+// says that this build has none.
+int RunTomeo(int argc, const char* const* argv, Globals& globals, WindowMode* window = nullptr);
 
 }  // namespace tomeo
