@@ -96,13 +96,16 @@ public:
     // entries marked processed are skipped), appending the messages of every failed
     // file to the report. An entry whose file left the listed directory (in list mode 2:
     // the tree below it) is removed; a text file produced there is listed after its
-    // source and not processed again. The progress, when given, hears of every book.
+    // source and not processed again. The view hears of every entry stored back
+    // (RedrawRow), removed (RemoveRow) or inserted (InsertRowAfterSelected). The
+    // progress, when given, hears of every book.
     void RunOperationsOnList(std::uint32_t operations, Report& report,
                              ListRunProgress* progress = nullptr);
 
     // Lists the produced text file when it lies in the listed directory (or below it in
     // list mode 2): a new entry right after the current one, or the entry of that name
-    // overwritten; either is marked processed. Gives its index, or -1 when not listed.
+    // overwritten; either is marked processed, and the view hears of it
+    // (InsertRowAfterSelected, RedrawRow). Gives its index, or -1 when not listed.
     std::int32_t AddProducedFile();
 
     // The messages of the current result flags, as the batch and the list run give them.
@@ -146,13 +149,8 @@ public:
     const char* new_name() const { return new_name_.c_str(); }
     const WSTR& target_dir() const { return target_dir_; }
 
-    // The single-file actions set these before running; tests may too.
-    void set_new_name(const char* name) { new_name_.assign(name); }
-    void set_target_dir(const char* directory) { target_dir_.assign(directory); }
-    void set_extraction_path(const char* path) { extraction_path_.assign(path); }
-
 private:
-    struct Call;  // the working values of one ProcessFile call
+    struct Call;  // the working values of one ProcessFile call (pipeline_call.h)
 
     bool Prepare(Call& call);
     bool SetDestinationDirectory(Call& call, std::uint32_t operation);
@@ -172,7 +170,6 @@ private:
     bool ConvertInto(TFILESTREAM& output, bool dos);
     bool ConvertToText(Call& call);
     BookFileNames NamesOfCurrent() const;
-    std::uint32_t RunSingle(std::uint32_t operation);
 
     // Process-wide objects.
     CurrentFile& current_;

@@ -169,18 +169,6 @@ std::int32_t Fb2TextConverter::find_bodies() {
     return main_body_pos_ > 0 ? CONV_OK : CONV_BROKEN;
 }
 
-std::string Fb2TextConverter::note_id(const TNOTE& note) const {
-    std::string id(note.id_length, '\0');
-    note_ids_.copy(note.id_start, note.id_length, id.data());
-    return id;
-}
-
-std::string Fb2TextConverter::note_text(const TNOTE& note) const {
-    std::string text(note.text_length, '\0');
-    note_texts_.copy(note.text_start, note.text_length, text.data());
-    return text;
-}
-
 void Fb2TextConverter::clear_notes() {
     notes_.clear();
     note_ids_.clear();

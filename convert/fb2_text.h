@@ -71,9 +71,6 @@ public:
     std::int32_t render_annotation(const ByteView& book, CodePage codepage_state,
                                    std::int32_t annt_pos, std::string& out);
 
-    const std::vector<TNOTE>& notes() const { return notes_; }
-    std::string note_id(const TNOTE& note) const;
-    std::string note_text(const TNOTE& note) const;
     // The name of the last tag read: after CONV_UNKNOWN_TAG, the unknown one.
     const char* last_tag() const { return tag_.tag_name.c_str(); }
 

@@ -19,7 +19,6 @@ public:
     const char* text() const { return text_.c_str(); }
 
     void info_clear() { text_.clear(); }
-    void info_append(const char* text) { text_ += text; }
     void info_newline() { text_ += "\r\n"; }
 
     // Each builder gives 0, or RES_INFO with the text left empty.

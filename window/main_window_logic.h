@@ -92,9 +92,8 @@ private:
     // selected when the kind's next-file setting names the action.
     void AfterSuccess(NextFileAction next_after, Control disable);
     void AfterMove();
-    // The produced text file's row after a conversion (inserted or redrawn); gives its
-    // entry, or -1 when it is not listed.
-    std::int32_t ShowProducedRow(std::int32_t count_before);
+    // Whether the entry is the text file the last conversion made.
+    bool IsProduced(std::int32_t entry) const;
     bool GoesOnAfter(NextFileAction next_after) const;
     void OpenEntry(std::int32_t entry);
 

@@ -165,45 +165,29 @@ void MainWindowLogic::RecodeUtf8() {
 void MainWindowLogic::Convert() {
     if (!controls_.is_enabled(Control::Fb2ToTxt) || !SelectedIsBook() || !TakeSelected()) return;
     bool done;
-    std::int32_t produced;
     {
         WaitCursor wait(host_);
-        const std::int32_t count_before = list().count();
+        // The pipeline lists the text file and tells the rows.
         done = pipeline_->Convert(run_.report);
-        produced = ShowProducedRow(count_before);
     }
     if (!done) return host_.ShowMessage(run_.report);
     if (!GoesOnAfter(NEXT_AFTER_CONVERT)) return;
     // Going on means the next book: the text just made below it is passed over.
     const std::int32_t below = rows_.selected_row() + 1;
-    if (produced >= 0 && rows_.entry_of(below) == produced && below + 1 < rows_.row_count()) {
+    if (IsProduced(rows_.entry_of(below)) && below + 1 < rows_.row_count()) {
         rows_.SelectRow(below + 1);
     } else {
         rows_.SelectNext();
     }
 }
 
-std::int32_t MainWindowLogic::ShowProducedRow(std::int32_t count_before) {
+bool MainWindowLogic::IsProduced(std::int32_t entry) const {
     const TFILEINF& produced = pipeline_->produced();
-    if (produced.name.is_empty()) return -1;
-    if (list().count() > count_before) {
-        // Listed as a new entry right after the current one (its row is there already
-        // when the pipeline told the rows itself).
-        const std::int32_t entry = pipeline_->current().index + 1;
-        if (rows_.row_count() < list().count()) rows_.InsertRowAfterSelected(entry);
-        return entry;
-    }
-    // An entry of that text file was overwritten, or it is not listed at all.
-    for (std::int32_t i = 0; i < list().count(); ++i) {
-        const TFILEINF& e = list().at(i);
-        if (e.kind == KIND_TXT && equal_ignoring_case(e.name.c_str(), produced.name.c_str()) &&
-            equal_ignoring_case(e.dir.c_str(), produced.dir.c_str()) &&
-            equal_ignoring_case(e.zipname.c_str(), produced.zipname.c_str())) {
-            rows_.RedrawRow(i);
-            return i;
-        }
-    }
-    return -1;
+    if (entry < 0 || produced.name.is_empty()) return false;
+    const TFILEINF& e = list().at(entry);
+    return e.kind == KIND_TXT && equal_ignoring_case(e.name.c_str(), produced.name.c_str()) &&
+           equal_ignoring_case(e.dir.c_str(), produced.dir.c_str()) &&
+           equal_ignoring_case(e.zipname.c_str(), produced.zipname.c_str());
 }
 
 void MainWindowLogic::Open() {

@@ -252,6 +252,20 @@ TEST_F(ActionsTest, BatchRunIsSortedRedrawnAndReported) {
     EXPECT_EQ(host.messages.size(), 1u);
 }
 
+TEST_F(ActionsTest, ABatchMovingBooksAwayKeepsRowsInStep) {
+    PutFive();
+    test::TempDir elsewhere;
+    SetScript(globals.scripts.move, "$dir = \"" + elsewhere.path() + "\"");
+    Start("c.fb2");
+    logic->rows().set_listener(&listener);
+    logic->RunBatch(OP_MOVE, nullptr);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_TRUE(test::FileExists(elsewhere / "c.fb2"));
+    EXPECT_EQ(Rows(), "*..");
+    EXPECT_EQ(listener.events,
+              "removed 1 removed 1 removed 1 removed 1 removed 1 reset selected 0 ");
+}
+
 TEST_F(ActionsTest, AStoppedBatchSaysHowManyBooksItLeft) {
     PutFive();
     Start();
