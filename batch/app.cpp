@@ -16,6 +16,23 @@ void TerminalReportViewer::ShowReport(const Report& report) {
     platform::WriteStandardError(report.text());
 }
 
+PipelineContext MakePipelineContext(Globals& globals, RunBuffers& run, FileListView& view) {
+    return {.current = globals.current,
+            .scripts = globals.scripts,
+            .target_dir = globals.target_dir,
+            .rename_error = globals.rename_error,
+            .move_error = globals.move_error,
+            .convert_error = globals.convert_error,
+            .description = globals.description,
+            .list = globals.file_list,
+            .names = globals.name_lists,
+            .converter = globals.converter,
+            .book = run.book,
+            .current_dir = run.current_dir,
+            .settings = run.settings,
+            .view = view};
+}
+
 namespace {
 
 bool HasRelativeArgument(const CommandLine& cl) {
@@ -26,7 +43,8 @@ bool HasRelativeArgument(const CommandLine& cl) {
 }
 
 int RunBatch(const CommandLine& cl, Globals& globals, RunBuffers& run, ReportViewer& viewer) {
-    Pipeline pipeline(globals, run);
+    NoFileListView no_view;  // a batch has no window
+    Pipeline pipeline(MakePipelineContext(globals, run, no_view));
     run.report.ClearReport();
     WSTR working_dir;
     if (!platform::GetWorkingDirectory(working_dir)) {

@@ -40,7 +40,7 @@ MainWindowLogic::MainWindowLogic(Globals& globals, RunBuffers& run, WindowHost& 
 MainWindowLogic::~MainWindowLogic() = default;
 
 void MainWindowLogic::MakePipeline() {
-    pipeline_ = std::make_unique<Pipeline>(globals_, run_);
+    pipeline_ = std::make_unique<Pipeline>(MakePipelineContext(globals_, run_, rows_));
 }
 
 const TFILELIST& MainWindowLogic::list() const {
@@ -136,29 +136,29 @@ void MainWindowLogic::Refresh(std::int32_t entry) {
 }
 
 void MainWindowLogic::ComputeName(Report& report) {
+    SCRIPT& rename = globals_.scripts.rename;
     HSTR name;
-    try {
-        ComputeFileName(globals_.scripts.rename, pipeline_->description(),
-                        NamesOf(pipeline_->current()), name);
-    } catch (const SCRIPTError&) {
+    WSTR error;
+    if (!RunScript(rename, error, [&] {
+            ComputeFileName(rename, pipeline_->description(), NamesOf(pipeline_->current()), name);
+        })) {
         name.clear();
-        report.SetReport(globals_.scripts.rename.error_message());
+        report.SetReport(error.c_str());
     }
-    pipeline_->set_new_name(name.c_str());
     controls_.name_field = name.c_str();
 }
 
 void MainWindowLogic::ComputeDir(Report& report) {
+    SCRIPT& move = globals_.scripts.move;
     WSTR dir;
-    try {
-        ComputeDirectory(globals_.scripts.move, pipeline_->description(),
-                         NamesOf(pipeline_->current()), dir);
-    } catch (const SCRIPTError&) {
+    WSTR error;
+    if (!RunScript(move, error, [&] {
+            ComputeDirectory(move, pipeline_->description(), NamesOf(pipeline_->current()), dir);
+        })) {
         dir.clear();
         report.AppendParagraphBreak();
-        report.AppendText(globals_.scripts.move.error_message());
+        report.AppendText(error.c_str());
     }
-    pipeline_->set_target_dir(dir.c_str());
     controls_.dir_field = dir.c_str();
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "batch/navigation.h"
+#include "batch/settings.h"
 #include "window/book_viewer.h"
 #include "window/list_rows.h"
 #include "window/window_controls.h"
@@ -89,11 +90,11 @@ private:
     // What follows a successful rename, pack or recode: the record stored, its row
     // redrawn, the action's button disabled (none: Control::List), and the next row
     // selected when the kind's next-file setting names the action.
-    void AfterSuccess(std::uint8_t next_after, Control disable);
+    void AfterSuccess(NextFileAction next_after, Control disable);
     void AfterMove();
-    // The produced text file's row after a conversion (inserted or redrawn).
-    void ShowProducedRow(std::int32_t count_before);
-    bool GoesOnAfter(std::uint8_t next_after) const;
+    // Whether the entry is the text file the last conversion made.
+    bool IsProduced(std::int32_t entry) const;
+    bool GoesOnAfter(NextFileAction next_after) const;
     void OpenEntry(std::int32_t entry);
 
     Globals& globals_;

@@ -58,7 +58,7 @@ private:
 
 }  // namespace
 
-bool MainWindowLogic::GoesOnAfter(std::uint8_t next_after) const {
+bool MainWindowLogic::GoesOnAfter(NextFileAction next_after) const {
     const Settings& settings = run_.settings;
     switch (pipeline_->current().kind) {
         case KIND_TXT: return settings.text_next == next_after;
@@ -68,7 +68,7 @@ bool MainWindowLogic::GoesOnAfter(std::uint8_t next_after) const {
     }
 }
 
-void MainWindowLogic::AfterSuccess(std::uint8_t next_after, Control disable) {
+void MainWindowLogic::AfterSuccess(NextFileAction next_after, Control disable) {
     pipeline_->StoreCurrent();
     rows_.RedrawRow(pipeline_->current().index);
     if (disable != Control::List) {
@@ -167,31 +167,27 @@ void MainWindowLogic::Convert() {
     bool done;
     {
         WaitCursor wait(host_);
-        const std::int32_t count_before = list().count();
+        // The pipeline lists the text file and tells the rows.
         done = pipeline_->Convert(run_.report);
-        ShowProducedRow(count_before);
     }
     if (!done) return host_.ShowMessage(run_.report);
-    if (GoesOnAfter(NEXT_AFTER_CONVERT)) rows_.SelectNext();
+    if (!GoesOnAfter(NEXT_AFTER_CONVERT)) return;
+    // Going on means the next book: the text just made below it is passed over.
+    const std::int32_t below = rows_.selected_row() + 1;
+    if (IsProduced(rows_.entry_of(below)) && below + 1 < rows_.row_count()) {
+        rows_.SelectRow(below + 1);
+    } else {
+        rows_.SelectNext();
+    }
 }
 
-void MainWindowLogic::ShowProducedRow(std::int32_t count_before) {
+bool MainWindowLogic::IsProduced(std::int32_t entry) const {
     const TFILEINF& produced = pipeline_->produced();
-    if (produced.name.is_empty()) return;
-    if (list().count() > count_before) {
-        // Listed as a new entry right after the current one.
-        rows_.InsertRowAfterSelected(pipeline_->current().index + 1);
-        return;
-    }
-    // An entry of that text file was overwritten, or it is not listed at all.
-    for (std::int32_t i = 0; i < list().count(); ++i) {
-        const TFILEINF& e = list().at(i);
-        if (e.kind == KIND_TXT && equal_ignoring_case(e.name.c_str(), produced.name.c_str()) &&
-            equal_ignoring_case(e.dir.c_str(), produced.dir.c_str()) &&
-            equal_ignoring_case(e.zipname.c_str(), produced.zipname.c_str())) {
-            rows_.RedrawRow(i);
-        }
-    }
+    if (entry < 0 || produced.name.is_empty()) return false;
+    const TFILEINF& e = list().at(entry);
+    return e.kind == KIND_TXT && equal_ignoring_case(e.name.c_str(), produced.name.c_str()) &&
+           equal_ignoring_case(e.dir.c_str(), produced.dir.c_str()) &&
+           equal_ignoring_case(e.zipname.c_str(), produced.zipname.c_str());
 }
 
 void MainWindowLogic::Open() {

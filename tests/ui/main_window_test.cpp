@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeView>
 #include <QtTest>
@@ -242,6 +243,39 @@ private Q_SLOTS:
         QVERIFY(!progress.isVisible());
     }
 
+    void AStoppedBatchKeepsWhatItDidAndSaysWhatItLeft() {
+        const std::string folder = dir_->path() + "many/";
+        std::filesystem::create_directories(folder);
+        for (int i = 10; i < 22; ++i) {
+            WriteFile(folder + "b" + std::to_string(i) + ".fb2",
+                      Fb2Book("Иван", "Петров", "Книга " + std::to_string(i), "windows-1251"));
+        }
+        w_ = std::make_unique<WindowUnderTest>();
+        w_->Start(folder);
+        ProgressDialog progress(w_->window.get());
+        QString report;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            // "Отмена" while the first book is under way.
+            if (progress.isVisible() && progress.count_text() == QStringLiteral("1 из 12")) {
+                progress.reject();
+            }
+            if (auto* shown = qobject_cast<MessageWindow*>(QApplication::activeModalWidget())) {
+                report = shown->text();
+                shown->close();
+                poll.stop();
+            }
+        });
+        poll.start(0);
+        w_->window->logic().RunBatch(OP_RENAME, &progress);
+        QVERIFY(!progress.isVisible());
+        QVERIFY2(report.contains(QStringLiteral("11")), qPrintable(report));
+        // One book renamed, eleven left as they were; none lost.
+        QCOMPARE(FilesBelow(folder).size(), std::size_t{12});
+        QVERIFY(FileExists(folder + "Петров Иван - Книга 10.fb2"));
+        QVERIFY(FileExists(folder + "b11.fb2") && FileExists(folder + "b21.fb2"));
+    }
+
     void RowsAfterAMoveFromTheMiddle() {
         WindowUnderTest& w = Open(kRtf);
         const std::size_t before = w.Names().size();
@@ -287,6 +321,26 @@ private Q_SLOTS:
         }
         const QRect fb2txt = w.window->control(Control::Fb2ToTxt)->geometry();
         QCOMPARE(w.window->centralWidget()->width() - (fb2txt.x() + fb2txt.width()), 3);
+    }
+
+    void ARectangleOnNoScreenComesBackOntoTheScreen() {
+        w_ = std::make_unique<WindowUnderTest>();
+        Settings& s = w_->run.settings;
+        s.window_left = 5000, s.window_top = 4000, s.window_right = 5700, s.window_bottom = 4500;
+        w_->Start(dir_->path());
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(screen.intersects(w_->window->geometry()));
+        QCOMPARE(w_->window->size(), QSize(700, 500));
+    }
+
+    void RowsHaveTheirKindsIcons() {
+        WindowUnderTest& w = Open();
+        if (w.window->model()->icons().off()) QSKIP("no icons on this desktop");
+        const FileListModel* model = w.window->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            QVERIFY(!model->index(row, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+            QVERIFY(model->index(row, 1).data(Qt::DecorationRole).isNull());
+        }
     }
 };
 

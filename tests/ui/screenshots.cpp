@@ -63,6 +63,11 @@ int main(int argc, char** argv) {
     ok &= w.Choose(kDosText) && Save(w.window.get(), out, "main-text-866");
     ok &= w.Choose(kZipMember) && Save(w.window.get(), out, "main-zipped");
     ok &= w.Choose("..") && Save(w.window.get(), out, "main-parent");
+    // The least size the window can be shrunk to, a book selected.
+    const QSize size = w.window->size();
+    w.window->resize(w.window->minimumSize());
+    ok &= w.Choose(kCp1251Fb2) && Save(w.window.get(), out, "main-least-size");
+    w.window->resize(size);
 
     {
         BatchDialog dialog(w.window.get());

@@ -47,7 +47,7 @@ std::string WaitForLines(const std::string& path, int count) {
 
 class DesktopTest : public ::testing::Test {
 protected:
-    DesktopTest() : pipeline(std::make_unique<Pipeline>(globals, run)) {
+    DesktopTest() : pipeline(std::make_unique<Pipeline>(MakePipelineContext(globals, run, view))) {
         for (const char* dir : {"home", "bin", "data/applications", "share/applications", "cache",
                                 "runtime", "books", "my viewers"}) {
             std::filesystem::create_directories(tmp / dir);
@@ -103,6 +103,7 @@ protected:
     const std::string viewer = tmp / "my viewers/view 'it'";
     Globals globals;
     RunBuffers run;
+    NoFileListView view;
     std::unique_ptr<Pipeline> pipeline;
 };
 
