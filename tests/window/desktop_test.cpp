@@ -47,8 +47,7 @@ std::string WaitForLines(const std::string& path, int count) {
 
 class DesktopTest : public ::testing::Test {
 protected:
-    DesktopTest()
-        : pipeline(std::make_unique<Pipeline>(MakePipelineContext(globals, run, view))) {
+    DesktopTest() : pipeline(std::make_unique<Pipeline>(MakePipelineContext(globals, run, view))) {
         for (const char* dir : {"home", "bin", "data/applications", "share/applications", "cache",
                                 "runtime", "books", "my viewers"}) {
             std::filesystem::create_directories(tmp / dir);
