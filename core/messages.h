@@ -87,7 +87,7 @@ inline constexpr auto kScriptErrorLine = cp1251(" (строка ");
 inline constexpr auto kUsage = cp1251(
     "Использование:\n"
     "  tomeo -КЛЮЧИ [--] ФАЙЛ [ФАЙЛ ...]  операции над книгами, без окна\n"
-    "  tomeo [[--] ФАЙЛ]                  окно (в этой сборке его ещё нет)\n"
+    "  tomeo [[--] ФАЙЛ]                  окно со списком книг каталога ФАЙЛА\n"
     "  tomeo --help | -h                  эта справка\n"
     "  tomeo --version                    название и версия\n"
     "\n"
