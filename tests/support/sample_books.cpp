@@ -49,6 +49,24 @@ std::string MakeZip(const ZipMember& member) {
     return BuildZip(shape);
 }
 
+std::string MakeTextBook(const std::string& codepage, const std::string& author,
+                         const std::string& title) {
+    const std::string utf8 =
+        author + "\r\n" + title +
+        "\r\n\r\nЭто первый абзац длинной русской книги, написанный для проверки "
+        "определения кодировки по парам букв.\r\nВторой абзац рассказывает, как хорошо "
+        "читать книги вечером у окна.\r\n";
+    if (codepage == "UTF-8") return utf8;
+    std::string text = ToWindows1251(utf8);
+    if (codepage == "866") ansi_to_oem(text.data(), text.size());
+    return text;
+}
+
+std::string MakeRtfBook(const std::string& author, const std::string& title) {
+    return ToWindows1251("{\\rtf1\\ansi\\ansicpg1251{\\info{\\title " + title +
+                         "}{\\author " + author + "}}Текст книги.\\par}");
+}
+
 ZipContents ReadZip(const std::string& archive) {
     ZipContents z;
     if (archive.size() < 30 + 22 || Get32(archive, 0) != 0x04034B50) return z;

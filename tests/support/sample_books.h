@@ -52,4 +52,11 @@ struct ZipContents {
 
 ZipContents ReadZip(const std::string& archive);
 
+// A plain-text book whose first two lines are its author and title (UTF-8 given), long
+// enough for its code page to be told: in "UTF-8", "1251" or "866".
+std::string MakeTextBook(const std::string& codepage, const std::string& author,
+                         const std::string& title);
+// An RTF book in code page 1251 with its title and author in the information group.
+std::string MakeRtfBook(const std::string& author, const std::string& title);
+
 }  // namespace tomeo::test

@@ -39,21 +39,10 @@ std::string Fb2Book(const std::string& title, const std::string& encoding) {
 }
 
 std::string TextBook(const std::string& codepage) {
-    const std::string utf8 =
-        "Иван Петров\r\nКнига о чтении\r\n\r\nЭто первый абзац длинной русской книги, "
-        "написанный для проверки определения кодировки по парам букв.\r\nВторой абзац "
-        "рассказывает, как хорошо читать книги вечером у окна.\r\n";
-    if (codepage == "UTF-8") return utf8;
-    std::string text = W(utf8);
-    if (codepage == "866") ansi_to_oem(text.data(), text.size());
-    return text;
+    return MakeTextBook(codepage, "Иван Петров", "Книга о чтении");
 }
 
-std::string RtfBook() {
-    return W(
-        "{\\rtf1\\ansi\\ansicpg1251{\\info{\\title Книга}{\\author Иван Петров}}"
-        "Текст книги.\\par}");
-}
+std::string RtfBook() { return MakeRtfBook("Иван Петров", "Книга"); }
 
 std::string ZippedFb2(const std::string& member, const std::string& title) {
     ZipMember zip;
