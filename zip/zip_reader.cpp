@@ -1,5 +1,7 @@
 #include "zip/zip_reader.h"
 
+#include <libdeflate.h>
+
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -110,12 +112,7 @@ bool finish_member(TFILESTREAM& stream, TZIPSTATE& zip, bool stream_end) {
 }  // namespace
 
 TZIPSTATE::~TZIPSTATE() {
-    if (!z_started) return;
-    if (z_compressor) {
-        deflateEnd(&z);
-    } else {
-        inflateEnd(&z);
-    }
+    if (z_started) inflateEnd(&z);
 }
 
 std::uint8_t* zip_work_buffer(TFILESTREAM& stream, std::size_t n) {
@@ -261,8 +258,8 @@ std::int32_t zip_read(TFILESTREAM& stream, void* buffer, std::int32_t count) {
     }
     const std::int32_t n = want - static_cast<std::int32_t>(z.avail_out);
     if (n > 0) {
-        zip->produced_crc = static_cast<std::uint32_t>(
-            crc32(zip->produced_crc, static_cast<const Bytef*>(buffer), static_cast<uInt>(n)));
+        zip->produced_crc =
+            libdeflate_crc32(zip->produced_crc, buffer, static_cast<std::size_t>(n));
     }
     zip->produced += n;
     if (zip->produced < stream.member_size) return stream_end ? fail(*zip) : n;
