@@ -83,6 +83,14 @@ struct DecompressorFree {
 
 // Compresses the whole content in one call into zip.packed. False when it cannot.
 bool compress(TZIPSTATE& zip, const void* data, std::size_t size) {
+    if (size == 0) {
+        // The shortest empty deflate stream: one final fixed-code block, end of block only.
+        zip.packed = std::make_unique<std::uint8_t[]>(2);
+        zip.packed[0] = 0x03;
+        zip.packed[1] = 0x00;
+        zip.packed_length = 2;
+        return true;
+    }
     const std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(
         libdeflate_alloc_compressor(kDeflateLevel));
     if (!compressor) return false;
