@@ -6,7 +6,7 @@ CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 DESTDIR ?=
 
-.PHONY: all deps build run test test-sanitize fuzz bench format clean install deb
+.PHONY: all deps build run test test-sanitize fuzz bench format clean install deb screenshots
 
 all: build
 
@@ -30,6 +30,14 @@ run: deps $(BUILD)/CMakeCache.txt
 test: build
 	ctest --test-dir $(BUILD) -j $(JOBS) --output-on-failure
 	@grep -h 'test skipped: ' $(BUILD)/Testing/Temporary/LastTest.log || true
+
+# Pictures of the window over a sample library, taken under a virtual X server, in
+# $(BUILD)/screenshots/ (with a home of their own, so nothing of the user's is touched).
+screenshots: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target tomeo_screenshots
+	mkdir -p $(BUILD)/screenshots
+	QT_QPA_PLATFORM=xcb tests/ui/run_offscreen xvfb-run -a -s "-screen 0 1280x1024x24" \
+	  $(BUILD)/tests/ui/tomeo_screenshots $(BUILD)/screenshots
 
 # The program, its manual page, desktop entry and icon under $(DESTDIR)$(PREFIX).
 install: build

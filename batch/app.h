@@ -7,6 +7,7 @@
 #include "batch/batch_arguments.h"
 #include "batch/book_scripts.h"
 #include "batch/file_list.h"
+#include "batch/navigation.h"
 #include "batch/pipeline.h"
 #include "batch/report.h"
 #include "batch/settings.h"
@@ -47,6 +48,9 @@ struct RunBuffers {
     BookBuffer book;    // the bytes of the book being processed (1,024 bytes at first)
     Settings settings;  // read at start-up; a batch never writes them
 };
+
+// The pipeline's context: the objects of both that it works on, and the list's view.
+PipelineContext MakePipelineContext(Globals& globals, RunBuffers& run, FileListView& view);
 
 // Writes the report to standard error (the batch has no window).
 class TerminalReportViewer : public ReportViewer {

@@ -214,16 +214,12 @@ bool TextHeaderRun::RunHeader(Fb2TextConverter& converter) {
     if (desc_ == nullptr) return false;
     printp_.converter = &converter;
     printannt_.converter = &converter;
-    bool ok = true;
-    try {
+    const bool ok = RunScript(script_, error_text_, [this] {
         BindBookVariables(script_, *desc_, names_);
         script_.define_handler("$_printp_str_", printp_reference_);
         script_.define_handler("$_printannt_str_", printannt_reference_);
         script_.Run();
-    } catch (const SCRIPTError&) {
-        error_text_.assign(script_.error_message());
-        ok = false;
-    }
+    });
     printp_.converter = nullptr;
     printannt_.converter = nullptr;
     return ok;

@@ -92,6 +92,20 @@ void ComputeFileName(SCRIPT& rename, const TBOOKDESC& desc, const BookFileNames&
 void ComputeDirectory(SCRIPT& move, const TBOOKDESC& desc, const BookFileNames& names,
                       WSTR& target_dir);
 
+// Runs a script through run (ComputeFileName, ComputeDirectory, the header), the one
+// place where the error of a script on a book (SCRIPTError) is caught: true when the
+// script ran to its end, else false with the script's message in error.
+template <typename Run>
+bool RunScript(SCRIPT& script, WSTR& error, Run&& run) {
+    try {
+        run();
+        return true;
+    } catch (const SCRIPTError&) {
+        error.assign(script.error_message());
+        return false;
+    }
+}
+
 // The header of a converted text file: runs txthdr.sc with printp() and printannt()
 // bound to the converter. A script error fails the header and leaves the script's
 // message in the error text given.

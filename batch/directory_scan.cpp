@@ -24,7 +24,7 @@ bool ListZipArchive(TFILELIST& list, const char* dir, const char* name, WSTR& pa
     path.append(name);
     FileStreamPtr archive = stream_open(path.c_str(), "r");
     if (archive == nullptr) return false;
-    if (const std::uint8_t kind = BookKindOf(path_ext(archive->name.c_str())); kind != KIND_NONE) {
+    if (const EntryKind kind = BookKindOf(path_ext(archive->name.c_str())); kind != KIND_NONE) {
         FileEntryFields fields;
         fields.dir = dir;
         fields.name = archive->name.c_str();
@@ -128,7 +128,7 @@ std::int32_t ListDirectoryEntry(
         return 1;
     }
     const char* extension = path_ext(name);
-    if (const std::uint8_t kind = BookKindOf(extension); kind != KIND_NONE) {
+    if (const EntryKind kind = BookKindOf(extension); kind != KIND_NONE) {
         if (!read_details(found)) return 0;  // gone meanwhile
         FileEntryFields fields;
         fields.dir = dir;

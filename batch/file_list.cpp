@@ -20,7 +20,7 @@ void CopyFields(TFILEINF& entry, const FileEntryFields& fields) {
 
 struct BookExtension {
     const char* extension;
-    std::uint8_t kind;
+    EntryKind kind;
 };
 
 constexpr BookExtension BOOK_EXTENSIONS[] = {
@@ -35,14 +35,14 @@ bool IsParentEntry(const TFILEINF& entry) {
     return entry.kind == KIND_DIRECTORY && std::strcmp(entry.name.c_str(), kParentName) == 0;
 }
 
-std::uint8_t BookKindOf(const char* extension) {
+EntryKind BookKindOf(const char* extension) {
     for (const BookExtension& book : BOOK_EXTENSIONS) {
         if (equal_ignoring_case(extension, book.extension)) return book.kind;
     }
     return KIND_NONE;
 }
 
-const char* CanonicalExtension(std::uint8_t kind) {
+const char* CanonicalExtension(EntryKind kind) {
     for (const BookExtension& book : BOOK_EXTENSIONS) {
         if (book.kind == kind) return book.extension;
     }
@@ -76,8 +76,7 @@ void TFILELIST::RemoveFileEntry(std::int32_t index) {
     entries_.delete_at(index);
 }
 
-std::int32_t TFILELIST::FindFileEntry(const char* name, std::uint8_t kind,
-                                      const char* zipname) const {
+std::int32_t TFILELIST::FindFileEntry(const char* name, EntryKind kind, const char* zipname) const {
     for (std::int32_t i = 0; i < count(); ++i) {
         const TFILEINF& entry = entries_[i];
         if (kind != KIND_NONE && entry.kind != kind) continue;

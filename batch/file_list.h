@@ -14,33 +14,40 @@
 namespace tomeo {
 
 // Entry kinds. A file of kind KIND_NONE is no book and is never listed.
-inline constexpr std::uint8_t KIND_NONE = 0;
-inline constexpr std::uint8_t KIND_DIRECTORY = 1;  // a directory, or the parent entry ".."
-inline constexpr std::uint8_t KIND_TXT = 2;
-inline constexpr std::uint8_t KIND_FB2 = 3;
-inline constexpr std::uint8_t KIND_RTF = 4;
-inline constexpr std::uint8_t KIND_DRIVE = 5;  // the root or a mounted volume
+enum EntryKind : std::uint8_t {
+    KIND_NONE = 0,
+    KIND_DIRECTORY = 1,  // a directory, or the parent entry ".."
+    KIND_TXT = 2,
+    KIND_FB2 = 3,
+    KIND_RTF = 4,
+    KIND_DRIVE = 5,  // the root or a mounted volume
+};
 
-inline constexpr std::uint8_t CONTAINER_FILE = 1;  // a loose file, a directory or a drive
-inline constexpr std::uint8_t CONTAINER_ZIP = 2;   // the single member of a zip archive
+// Where the bytes of an entry are.
+enum Container : std::uint8_t {
+    CONTAINER_FILE = 1,  // a loose file, a directory or a drive
+    CONTAINER_ZIP = 2,   // the single member of a zip archive
+};
 
 // What the list shows (kept beside it).
-inline constexpr std::uint8_t LIST_MODE_DIRECTORY = 1;  // the current directory only
-inline constexpr std::uint8_t LIST_MODE_TREE = 2;       // books of every directory below, too
+enum ListMode : std::uint8_t {
+    LIST_MODE_DIRECTORY = 1,  // the current directory only
+    LIST_MODE_TREE = 2,       // books of every directory below, too
+};
 
 // The kind of a book file by its extension (".txt", ".fb2", ".rtf" in any case), or
 // KIND_NONE.
-std::uint8_t BookKindOf(const char* extension);
+EntryKind BookKindOf(const char* extension);
 // The extension new file names of a book kind get (".txt", ".fb2", ".rtf", lower
 // case); empty for the other kinds.
-const char* CanonicalExtension(std::uint8_t kind);
+const char* CanonicalExtension(EntryKind kind);
 
 // One entry of the list.
 struct TFILEINF {
     // A loose book or a directory: its file name; a zipped book: the member's name;
     // a drive: its mount path; the parent entry: "..".
     WSTR name;
-    std::uint8_t kind = KIND_NONE;
+    EntryKind kind = KIND_NONE;
     // A loose book: its size (low 32 bits); a zipped book: the member's uncompressed
     // size; 0 for directories and drives.
     std::int32_t size = 0;
@@ -49,7 +56,7 @@ struct TFILEINF {
     FILETIME time = 0;
     // A zipped book: the archive's file name; a drive: its mount path; else empty.
     WSTR zipname;
-    std::uint8_t container = CONTAINER_FILE;
+    Container container = CONTAINER_FILE;
     std::int32_t zipsize = 0;  // a zipped book: the archive's size
     // Set when the list run has handled the entry (or just created it).
     std::uint8_t processed = 0;
@@ -66,11 +73,11 @@ bool IsParentEntry(const TFILEINF& entry);
 struct FileEntryFields {
     const char* dir = "";
     const char* name = "";
-    std::uint8_t kind = KIND_NONE;
+    EntryKind kind = KIND_NONE;
     std::int32_t size = 0;
     FILETIME time = 0;
     const char* zipname = "";
-    std::uint8_t container = CONTAINER_FILE;
+    Container container = CONTAINER_FILE;
     std::int32_t zipsize = 0;
 };
 
@@ -95,7 +102,7 @@ public:
 
     // The index of the first entry matching every criterion given, or -1. A null name
     // or zipname and a kind of KIND_NONE match anything; texts compare ignoring case.
-    std::int32_t FindFileEntry(const char* name, std::uint8_t kind, const char* zipname) const;
+    std::int32_t FindFileEntry(const char* name, EntryKind kind, const char* zipname) const;
 
     void ClearProcessedMarks();
     void MarkProcessed(std::int32_t index);
@@ -105,7 +112,7 @@ public:
     void SortFileList();
 
     // LIST_MODE_DIRECTORY or LIST_MODE_TREE.
-    std::uint8_t mode = LIST_MODE_DIRECTORY;
+    ListMode mode = LIST_MODE_DIRECTORY;
 
 private:
     OwningList<TFILEINF> entries_;

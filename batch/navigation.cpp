@@ -15,7 +15,7 @@ void ShowSortedList(Navigation& nav, std::int32_t selected) {
 
 }  // namespace
 
-void OpenDirectory(Navigation& nav, const char* select_name, std::uint8_t select_kind,
+void OpenDirectory(Navigation& nav, const char* select_name, EntryKind select_kind,
                    const char* select_zipname) {
     nav.list.ClearFileList();
     ScanDirectory(nav.list, nav.current_dir.c_str(), SCAN_DIRECTORY, true, nullptr);

@@ -57,7 +57,7 @@ struct Navigation {
 // LIST_MODE_DIRECTORY, sorted, redraws and selects the first entry matching the
 // criteria (as FindFileEntry takes them), or the first entry.
 void OpenDirectory(Navigation& nav, const char* select_name = nullptr,
-                   std::uint8_t select_kind = KIND_NONE, const char* select_zipname = nullptr);
+                   EntryKind select_kind = KIND_NONE, const char* select_zipname = nullptr);
 
 // Acts on the entry at index: enters a directory or a drive, goes up with ".." (from
 // "/" to the drive list, selecting the directory or drive just left), or opens a book.

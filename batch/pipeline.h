@@ -35,9 +35,8 @@
 
 namespace tomeo {
 
+class FileListView;
 class ListRunProgress;
-struct Globals;
-struct RunBuffers;
 struct Settings;
 
 // The file the pipeline works on: a copy of one file-list entry (its `processed` mark
@@ -57,10 +56,29 @@ bool IsSafeFileName(const char* name);
 // home or working directory is unknown, and for a target with a ".." component.
 bool ResolveTargetDirectory(const char* target, WSTR& directory);
 
+// What the pipeline works on: the process-wide objects it reads and changes, and the
+// view of the file list, which hears of every entry the pipeline removes, inserts or
+// overwrites. Each must outlive the pipeline.
+struct PipelineContext {
+    CurrentFile& current;  // the current file record
+    BookScripts& scripts;  // rename.sc, move.sc, txthdr.sc
+    WSTR& target_dir;      // where a move goes
+    WSTR& rename_error;    // error texts of rename.sc, move.sc and txthdr.sc
+    WSTR& move_error;
+    WSTR& convert_error;
+    TBOOKDESC& description;  // the current book's
+    TFILELIST& list;
+    NameLists& names;  // of the plain-text reader
+    Fb2TextConverter& converter;
+    BookBuffer& book;
+    HSTR& current_dir;  // the directory the list shows
+    const Settings& settings;
+    FileListView& view;
+};
+
 class Pipeline {
 public:
-    // The pipeline works on the process-wide objects of both; they must outlive it.
-    Pipeline(Globals& globals, RunBuffers& run);
+    explicit Pipeline(const PipelineContext& context);
     Pipeline(const Pipeline&) = delete;
     Pipeline& operator=(const Pipeline&) = delete;
 
@@ -78,13 +96,16 @@ public:
     // entries marked processed are skipped), appending the messages of every failed
     // file to the report. An entry whose file left the listed directory (in list mode 2:
     // the tree below it) is removed; a text file produced there is listed after its
-    // source and not processed again. The progress, when given, hears of every book.
+    // source and not processed again. The view hears of every entry stored back
+    // (RedrawRow), removed (RemoveRow) or inserted (InsertRowAfterSelected). The
+    // progress, when given, hears of every book.
     void RunOperationsOnList(std::uint32_t operations, Report& report,
                              ListRunProgress* progress = nullptr);
 
     // Lists the produced text file when it lies in the listed directory (or below it in
     // list mode 2): a new entry right after the current one, or the entry of that name
-    // overwritten; either is marked processed. Gives its index, or -1 when not listed.
+    // overwritten; either is marked processed, and the view hears of it
+    // (InsertRowAfterSelected, RedrawRow). Gives its index, or -1 when not listed.
     std::int32_t AddProducedFile();
 
     // The messages of the current result flags, as the batch and the list run give them.
@@ -122,19 +143,14 @@ public:
     CurrentFile& current() { return current_; }
     const CurrentFile& current() const { return current_; }
     const TFILEINF& produced() const { return produced_; }
-    std::uint8_t codepage_state() const { return reader_.codepage_state; }
+    CodePage codepage_state() const { return reader_.codepage_state; }
     const TBOOKDESC& description() const { return desc_; }
     const char* info_text() const { return info_.text(); }
     const char* new_name() const { return new_name_.c_str(); }
     const WSTR& target_dir() const { return target_dir_; }
 
-    // The single-file actions set these before running; tests may too.
-    void set_new_name(const char* name) { new_name_.assign(name); }
-    void set_target_dir(const char* directory) { target_dir_.assign(directory); }
-    void set_extraction_path(const char* path) { extraction_path_.assign(path); }
-
 private:
-    struct Call;  // the working values of one ProcessFile call
+    struct Call;  // the working values of one ProcessFile call (pipeline_call.h)
 
     bool Prepare(Call& call);
     bool SetDestinationDirectory(Call& call, std::uint32_t operation);
@@ -154,7 +170,6 @@ private:
     bool ConvertInto(TFILESTREAM& output, bool dos);
     bool ConvertToText(Call& call);
     BookFileNames NamesOfCurrent() const;
-    std::uint32_t RunSingle(std::uint32_t operation);
 
     // Process-wide objects.
     CurrentFile& current_;
@@ -170,6 +185,7 @@ private:
     BookBuffer& book_;
     HSTR& current_dir_;
     const Settings& settings_;
+    FileListView& view_;
 
     // What the calls leave, and their tools.
     std::uint32_t result_ = 0;

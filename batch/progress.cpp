@@ -30,7 +30,7 @@ std::string Expand(const char* format, std::int32_t first, std::int32_t second) 
 std::int32_t CountBooks(const TFILELIST& list) {
     std::int32_t books = 0;
     for (std::int32_t i = 0; i < list.count(); ++i) {
-        const std::uint8_t kind = list.at(i).kind;
+        const EntryKind kind = list.at(i).kind;
         if (kind != KIND_DIRECTORY && kind != KIND_DRIVE) ++books;
     }
     return books;

@@ -38,8 +38,8 @@ void ReadString(const platform::IniSection& values, std::string_view key, HSTR& 
     }
 }
 
-std::uint8_t InRangeOrFirst(std::uint32_t value, std::uint32_t last) {
-    return static_cast<std::uint8_t>(value >= 1 && value <= last ? value : 1);
+NextFileAction InRangeOrFirst(std::uint32_t value, std::uint32_t last) {
+    return static_cast<NextFileAction>(value >= 1 && value <= last ? value : 1);
 }
 
 std::int32_t Signed16(std::uint32_t bits) {
@@ -112,11 +112,11 @@ void SettingsFromValues(const platform::IniSection& values, Settings& s) {
         s.column_widths[4] = Signed16(p >> 16);
     }
     if (const std::uint32_t m = ReadDword(values, "param_m"); m != 0) {
-        s.paragraph_form = static_cast<std::uint8_t>(m & 0x3);
+        s.paragraph_form = static_cast<ParagraphForm>(m & 0x3);
         s.paragraph_indent = static_cast<std::uint8_t>(m >> 2 & 0xFF);
     }
     if (const std::uint32_t n = ReadDword(values, "param_n"); n != 0) {
-        s.text_packing = static_cast<std::uint8_t>(n & 0xFF);
+        s.text_packing = static_cast<TextPacking>(n & 0xFF);
     }
     ReadString(values, "param_o", s.text_dir);
 }

@@ -14,26 +14,32 @@
 namespace tomeo {
 
 // The single-file action after which the window moves on to the next file, per kind.
-inline constexpr std::uint8_t NEXT_AFTER_RENAME = 1;
-inline constexpr std::uint8_t NEXT_AFTER_PACK = 2;
-inline constexpr std::uint8_t NEXT_AFTER_RECODE = 3;   // DOS for text, UTF-8 for FB2
-inline constexpr std::uint8_t NEXT_AFTER_CONVERT = 4;  // FB2 only
+enum NextFileAction : std::uint8_t {
+    NEXT_AFTER_RENAME = 1,
+    NEXT_AFTER_PACK = 2,
+    NEXT_AFTER_RECODE = 3,   // DOS for text, UTF-8 for FB2
+    NEXT_AFTER_CONVERT = 4,  // FB2 only
+};
 
 // How a paragraph of a text file is laid out.
-inline constexpr std::uint8_t PARAGRAPH_ONE_LINE = 1;
-inline constexpr std::uint8_t PARAGRAPH_SEVERAL_LINES = 2;
+enum ParagraphForm : std::uint8_t {
+    PARAGRAPH_ONE_LINE = 1,
+    PARAGRAPH_SEVERAL_LINES = 2,
+};
 
 // Where a text file made from an FB2 book goes.
-inline constexpr std::uint8_t TEXT_NOT_PACKED = 1;
-inline constexpr std::uint8_t TEXT_IN_ZIP = 2;
-inline constexpr std::uint8_t TEXT_AS_SOURCE = 3;  // packed when the source FB2 is
+enum TextPacking : std::uint8_t {
+    TEXT_NOT_PACKED = 1,
+    TEXT_IN_ZIP = 2,
+    TEXT_AS_SOURCE = 3,  // packed when the source FB2 is
+};
 
 inline constexpr int kColumnCount = 5;  // "Файл", "Размер", "Сж. размер", "Изменен", "Каталог"
 
 struct Settings {
-    std::uint8_t text_next = NEXT_AFTER_RENAME;  // 1 to 3
-    std::uint8_t fb2_next = NEXT_AFTER_RENAME;   // 1 to 4
-    std::uint8_t rtf_next = NEXT_AFTER_RENAME;   // 1 to 2
+    NextFileAction text_next = NEXT_AFTER_RENAME;  // 1 to 3
+    NextFileAction fb2_next = NEXT_AFTER_RENAME;   // 1 to 4
+    NextFileAction rtf_next = NEXT_AFTER_RENAME;   // 1 to 2
     // Context-menu entries for .txt, .fb2 and .rtf files.
     bool menu_txt = false;
     bool menu_fb2 = false;
@@ -49,9 +55,9 @@ struct Settings {
     std::int32_t window_bottom = 580;
     bool window_maximized = false;
     std::int32_t column_widths[kColumnCount] = {248, 84, 84, 110, 150};
-    std::uint8_t paragraph_form = PARAGRAPH_ONE_LINE;
+    ParagraphForm paragraph_form = PARAGRAPH_ONE_LINE;
     std::uint8_t paragraph_indent = 1;  // spaces at the start of a paragraph
-    std::uint8_t text_packing = TEXT_AS_SOURCE;
+    TextPacking text_packing = TEXT_AS_SOURCE;
     HSTR text_dir;  // empty: beside the source
 };
 

@@ -77,7 +77,8 @@ std::uint32_t read_rtf_description(BookBuffer& book, RtfInfo& info, TBOOKDESC& d
     if (!book.load_up_to(kRtfFirstLoad) || !scan_info_group(book, info)) return RES_DESCRIPTION;
     if (info.rtf_author.is_empty() || info.rtf_title.is_empty()) return RES_DESCRIPTION;
     add_authors_from_line(desc, info.rtf_author.c_str());
-    return set_title_from_line(desc, info.rtf_title.c_str()) ? 0 : RES_DESCRIPTION;
+    if (!set_title_from_line(desc, info.rtf_title.c_str())) return RES_DESCRIPTION;
+    return 0;
 }
 
 }  // namespace tomeo

@@ -21,7 +21,7 @@ bool is_word_separator(char c) {
 // False when there is none, a NUL byte comes first, the line is too long to be an author
 // or a title (counted in characters, so after a UTF-8 line is converted), or a UTF-8
 // line is not well-formed or holds a character without a Windows-1251 form.
-bool next_header_line(LineCursor& cursor, std::uint8_t codepage_state, WSTR& line) {
+bool next_header_line(LineCursor& cursor, CodePage codepage_state, WSTR& line) {
     for (;;) {
         if (next_line(cursor, line) != LINE_OK) return false;
         line.trim();
@@ -66,7 +66,7 @@ bool NameLists::list_contains(const WBUF& list, const char* word) {
     return false;
 }
 
-LineCursor head_lines(const BookBuffer& book, std::uint8_t codepage_state) {
+LineCursor head_lines(const BookBuffer& book, CodePage codepage_state) {
     const std::int32_t size = std::min(book.fill(), kTextHeadBytes);
     const bool bom = codepage_state == CP_UTF8 && starts_with_utf8_bom(book.bytes(), size);
     return {{book.bytes(), size},
@@ -115,7 +115,7 @@ std::int32_t count_name_hits(const NameLists& names, const char* line) {
 std::uint32_t read_text_description(BookBuffer& book, const CharReader& reader, NameLists& names,
                                     TBOOKDESC& desc) {
     if (!book.load_up_to(kTextHeadBytes)) return RES_DESCRIPTION;
-    const std::uint8_t codepage = reader.codepage_state;
+    const CodePage codepage = reader.codepage_state;
     LineCursor cursor = head_lines(book, codepage);
     WSTR first, second;
     if (!next_header_line(cursor, codepage, first) || !next_header_line(cursor, codepage, second)) {
@@ -130,7 +130,8 @@ std::uint32_t read_text_description(BookBuffer& book, const CharReader& reader, 
     drop_final_full_stop(author);
     add_authors_from_line(desc, author.c_str());
     drop_final_full_stop(title);
-    return set_title_from_line(desc, title.c_str()) ? 0 : RES_DESCRIPTION;
+    if (!set_title_from_line(desc, title.c_str())) return RES_DESCRIPTION;
+    return 0;
 }
 
 }  // namespace tomeo

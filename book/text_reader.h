@@ -45,7 +45,7 @@ struct LineCursor {
 
 // The first 1024 bytes of the book (fewer when the book is shorter), from line 0; in a
 // UTF-8 book (CP_UTF8) after its byte-order mark, when it has one.
-LineCursor head_lines(const BookBuffer& book, std::uint8_t codepage_state);
+LineCursor head_lines(const BookBuffer& book, CodePage codepage_state);
 
 inline constexpr int LINE_OK = 0;       // a line was copied out
 inline constexpr int LINE_NUL = 1;      // a NUL byte stands before the next line end

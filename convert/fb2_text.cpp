@@ -121,7 +121,7 @@ bool Fb2TextConverter::printannt() {
     return convert_body(Mode::kAnnotation) == CONV_OK;
 }
 
-std::int32_t Fb2TextConverter::render_annotation(const ByteView& book, std::uint8_t codepage_state,
+std::int32_t Fb2TextConverter::render_annotation(const ByteView& book, CodePage codepage_state,
                                                  std::int32_t annt_pos, std::string& out) {
     TCONVJOB nowhere;  // capacity 0: everything lands in the pending output
     input_ = Input{};
@@ -171,18 +171,6 @@ std::int32_t Fb2TextConverter::find_bodies() {
         }
     }
     return main_body_pos_ > 0 ? CONV_OK : CONV_BROKEN;
-}
-
-std::string Fb2TextConverter::note_id(const TNOTE& note) const {
-    std::string id(note.id_length, '\0');
-    note_ids_.copy(note.id_start, note.id_length, id.data());
-    return id;
-}
-
-std::string Fb2TextConverter::note_text(const TNOTE& note) const {
-    std::string text(note.text_length, '\0');
-    note_texts_.copy(note.text_start, note.text_length, text.data());
-    return text;
 }
 
 void Fb2TextConverter::clear_notes() {

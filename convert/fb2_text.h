@@ -46,7 +46,7 @@ public:
     // script. All must outlive the conversion.
     struct Input {
         ByteView book;
-        std::uint8_t codepage_state = CP_1251;
+        CodePage codepage_state = CP_1251;
         const TBOOKDESC* description = nullptr;
         TextLayout layout;
         TextHeaderScript* header = nullptr;
@@ -69,12 +69,9 @@ public:
     // Renders the annotation starting at `annt_pos` of the book with paragraph form 1
     // and indent 4, for the information text; the notes are not loaded, so a note link
     // adds nothing. Gives the conversion status; the rendering goes to `out`.
-    std::int32_t render_annotation(const ByteView& book, std::uint8_t codepage_state,
+    std::int32_t render_annotation(const ByteView& book, CodePage codepage_state,
                                    std::int32_t annt_pos, std::string& out);
 
-    const std::vector<TNOTE>& notes() const { return notes_; }
-    std::string note_id(const TNOTE& note) const;
-    std::string note_text(const TNOTE& note) const;
     // The name of the last tag read: after CONV_UNKNOWN_TAG, the unknown one.
     const char* last_tag() const { return tag_.tag_name.c_str(); }
 

@@ -23,7 +23,7 @@ constexpr std::size_t kAnnotationTail = 4;
 }  // namespace
 
 std::uint32_t InfoText::build_info_fb2(const TBOOKDESC& desc, const BookBuffer& book,
-                                       std::uint8_t codepage_state, Fb2TextConverter& converter) {
+                                       CodePage codepage_state, Fb2TextConverter& converter) {
     WSTR authors;
     authors_text(desc, authors);
     text_ = msg::kInfoAuthor.c_str();
@@ -75,7 +75,7 @@ std::uint32_t InfoText::build_info_rtf(const RtfInfo& rtf) {
     return 0;
 }
 
-std::uint32_t InfoText::build_info_text(BookBuffer& book, std::uint8_t codepage_state) {
+std::uint32_t InfoText::build_info_text(BookBuffer& book, CodePage codepage_state) {
     info_clear();
     if (!book.load_up_to(kTextHeadBytes)) return RES_INFO;
     LineCursor cursor = head_lines(book, codepage_state);

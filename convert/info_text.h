@@ -19,14 +19,13 @@ public:
     const char* text() const { return text_.c_str(); }
 
     void info_clear() { text_.clear(); }
-    void info_append(const char* text) { text_ += text; }
     void info_newline() { text_ += "\r\n"; }
 
     // Each builder gives 0, or RES_INFO with the text left empty.
     std::uint32_t build_info_fb2(const TBOOKDESC& desc, const BookBuffer& book,
-                                 std::uint8_t codepage_state, Fb2TextConverter& converter);
+                                 CodePage codepage_state, Fb2TextConverter& converter);
     std::uint32_t build_info_rtf(const RtfInfo& rtf);
-    std::uint32_t build_info_text(BookBuffer& book, std::uint8_t codepage_state);
+    std::uint32_t build_info_text(BookBuffer& book, CodePage codepage_state);
 
 private:
     std::string text_;

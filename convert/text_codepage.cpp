@@ -103,7 +103,7 @@ bool looks_like_utf8(ByteView bytes) {
     return multi_byte;
 }
 
-std::uint8_t decide_text_codepage(ByteView bytes) {
+CodePage decide_text_codepage(ByteView bytes) {
     PairCount as_1251, as_866;
     for (std::int32_t i = 0; i + 1 < bytes.size; ++i) {
         const std::uint8_t x = bytes.data[i], y = bytes.data[i + 1];

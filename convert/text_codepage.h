@@ -65,7 +65,7 @@ bool looks_like_utf8(ByteView bytes);
 
 // Decides from the letter pairs of the bytes whether they are code page 866 or
 // Windows-1251: CP_866 or CP_1251 (also for text without Cyrillic letters).
-std::uint8_t decide_text_codepage(ByteView bytes);
+CodePage decide_text_codepage(ByteView bytes);
 
 // Loads the first 1024 bytes of the book (fewer when it is shorter), decides, and sets
 // codepage_state: CP_UTF8 when they look like UTF-8, else CP_866 or CP_1251. Gives 0, or

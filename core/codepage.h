@@ -9,12 +9,14 @@
 
 namespace tomeo {
 
-// Values of codepage_state.
-inline constexpr std::uint8_t CP_UNSET = 0;  // not determined yet
-inline constexpr std::uint8_t CP_866 = 1;    // DOS code page 866 text
-inline constexpr std::uint8_t CP_1251 = 2;   // Windows-1251
-inline constexpr std::uint8_t CP_UTF8 = 3;   // UTF-8 (FB2 and text)
-inline constexpr std::uint8_t CP_1252 = 4;   // Windows-1252 (FB2 only)
+// The code page of a book (codepage_state).
+enum CodePage : std::uint8_t {
+    CP_UNSET = 0,  // not determined yet
+    CP_866 = 1,    // DOS code page 866 text
+    CP_1251 = 2,   // Windows-1251
+    CP_UTF8 = 3,   // UTF-8 (FB2 and text)
+    CP_1252 = 4,   // Windows-1252 (FB2 only)
+};
 
 // The loaded bytes of a book (or any byte range) that the readers walk.
 struct ByteView {
@@ -25,7 +27,7 @@ struct ByteView {
 // The code page of the current book and the outputs of the last read_char. One per
 // process, reset by the pipeline for every book; tests build their own.
 struct CharReader {
-    std::uint8_t codepage_state = CP_UNSET;
+    CodePage codepage_state = CP_UNSET;
     char cur_char = 0;              // the Windows-1251 character read
     std::int32_t cur_char_len = 0;  // input bytes it took, 1 to 4
     std::int32_t read_status = CONV_OK;

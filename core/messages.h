@@ -64,6 +64,13 @@ inline constexpr auto kNoWindowInThisBuild = cp1251(
     "Окно в этой сборке Tomeo недоступно; операции над книгами задаются ключами командной "
     "строки (tomeo -r ФАЙЛ ...).");
 
+// The window.
+inline constexpr auto kChooseMoveFolder = cp1251("Выбирите каталог в который переместить файл");
+inline constexpr auto kBatchStopped = cp1251("Обработка прервана: не обработано книг: %1.");
+inline constexpr auto kNoDisplay = cp1251(
+    "Окно Tomeo не открыть: нет графического экрана (переменные DISPLAY и WAYLAND_DISPLAY "
+    "пусты); операции над книгами задаются ключами командной строки (tomeo -r ФАЙЛ ...).");
+
 // Script errors: a start, a detail that begins with its own comma, and for an error on a
 // line kScriptErrorLine, the line number and ")."
 inline constexpr auto kScriptError = cp1251("Ошибка в скрипте");

@@ -18,10 +18,7 @@ void WBUF::init(std::int32_t n) {
 }
 
 void WBUF::reserve(std::int32_t n) {
-    if (capacity_ >= n) return;
-    std::int32_t grown = capacity_ + grow_step_;
-    if (grown < n) grown = n;
-    resize(grown);
+    if (capacity_ < n) resize(n);
 }
 
 void WBUF::resize(std::int32_t n) {

@@ -18,14 +18,12 @@ public:
     std::int32_t capacity() const { return capacity_; }
     std::int32_t length() const { return length_; }
     void set_length(std::int32_t n) { length_ = n < 0 ? 0 : (n > capacity_ ? capacity_ : n); }
-    std::int32_t grow_step() const { return grow_step_; }
-    void set_grow_step(std::int32_t step) { grow_step_ = step; }
 
     // Frees the block; the buffer is empty again.
     void release();
     // Release, then allocate n bytes: capacity n, length 0.
     void init(std::int32_t n);
-    // If the capacity is below n: grow by the growth step, or to n when that is more.
+    // If the capacity is below n: grow to n.
     void reserve(std::int32_t n);
     // Resize the block to exactly n bytes, keeping the contents; length is cut to n.
     void resize(std::int32_t n);
@@ -34,7 +32,6 @@ private:
     std::unique_ptr<unsigned char[]> data_;
     std::int32_t capacity_ = 0;
     std::int32_t length_ = 0;
-    std::int32_t grow_step_ = 0;
 };
 
 }  // namespace tomeo

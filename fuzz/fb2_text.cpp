@@ -23,7 +23,7 @@ public:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
     const std::int32_t chunk_size = 1 + data[0] % 128;
-    const std::uint8_t codepage = data[1] % 2 == 0 ? tomeo::CP_1251 : tomeo::CP_UTF8;
+    const tomeo::CodePage codepage = data[1] % 2 == 0 ? tomeo::CP_1251 : tomeo::CP_UTF8;
     const std::string_view book(reinterpret_cast<const char*>(data + 2), size - 2);
 
     tomeo::TBOOKDESC desc;

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     book.start(source);
     if (book.load_more(static_cast<std::int32_t>(size)) < 0) __builtin_trap();
     tomeo::CharReader reader;
-    reader.codepage_state = static_cast<std::uint8_t>(data[0] % 5);
+    reader.codepage_state = static_cast<tomeo::CodePage>(data[0] % 5);
     tomeo::TXMLTAG tag;
     const tomeo::ByteView bytes = book.view();
     for (std::int32_t pos = 0; pos < bytes.size; ++pos) {

@@ -17,11 +17,11 @@ namespace tomeo {
 class RowsListener {
 public:
     virtual ~RowsListener() = default;
-    virtual void RowsReset() = 0;                      // every row anew
-    virtual void RowChanged(std::int32_t row) = 0;     // its texts
-    virtual void RowRemoved(std::int32_t row) = 0;     // the later rows move up
-    virtual void RowInserted(std::int32_t row) = 0;    // the later rows move down
-    virtual void RowSelected(std::int32_t row) = 0;    // select it and scroll it into view
+    virtual void RowsReset() = 0;                    // every row anew
+    virtual void RowChanged(std::int32_t row) = 0;   // its texts
+    virtual void RowRemoved(std::int32_t row) = 0;   // the later rows move up
+    virtual void RowInserted(std::int32_t row) = 0;  // the later rows move down
+    virtual void RowSelected(std::int32_t row) = 0;  // select it and scroll it into view
 };
 
 class ListRows : public FileListView {
@@ -58,6 +58,7 @@ private:
     const TFILELIST& list_;
     std::vector<std::int32_t> entries_;  // the entry index of every row
     std::int32_t selected_ = -1;
+    bool selecting_ = false;  // the listener and on_selected are being told of a selection
     RowsListener* listener_ = nullptr;
     std::function<void(std::int32_t)> on_selected_;
     std::function<void(std::int32_t)> on_open_;

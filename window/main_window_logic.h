@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "batch/navigation.h"
+#include "batch/settings.h"
 #include "window/book_viewer.h"
 #include "window/list_rows.h"
 #include "window/window_controls.h"
@@ -72,7 +74,29 @@ public:
     void AfterSettings(const SettingsOutcome& outcome);
 
 private:
-    // Members are the implementer's (w-winlogic) to add.
+    // The one place the pipeline is made.
+    void MakePipeline();
+    // The selected row's entry made the current file again (rows may have been removed
+    // or inserted since it was read); false when no row is selected.
+    bool TakeSelected();
+    bool SelectedIsBook() const;
+    // After a selection: the current file read and the controls worked out and shown.
+    void Refresh(std::int32_t entry);
+    void ShowEmptyControls();
+    // The proposals of rename.sc and move.sc for the current book without reading it
+    // again; a script error goes to the report.
+    void ComputeName(Report& report);
+    void ComputeDir(Report& report);
+    // What follows a successful rename, pack or recode: the record stored, its row
+    // redrawn, the action's button disabled (none: Control::List), and the next row
+    // selected when the kind's next-file setting names the action.
+    void AfterSuccess(NextFileAction next_after, Control disable);
+    void AfterMove();
+    // Whether the entry is the text file the last conversion made.
+    bool IsProduced(std::int32_t entry) const;
+    bool GoesOnAfter(NextFileAction next_after) const;
+    void OpenEntry(std::int32_t entry);
+
     Globals& globals_;
     RunBuffers& run_;
     WindowHost& host_;
@@ -80,6 +104,8 @@ private:
     ListRows rows_;
     WindowControls controls_;
     std::unique_ptr<Pipeline> pipeline_;
+    Navigation nav_;
+    bool description_failed_ = false;  // of the book shown
 };
 
 }  // namespace tomeo

@@ -22,8 +22,8 @@ enum class Control : std::uint8_t {
     NameField,
     Rename,  // "Переименовать"
     DirField,
-    Move,   // "Переместить"
-    Panel,  // the book panel (read-only)
+    Move,       // "Переместить"
+    Panel,      // the book panel (read-only)
     NameLabel,  // "Имя файла"
     DirLabel,   // "Каталог"
 };

@@ -9,7 +9,7 @@ namespace {
 
 using test::W;
 
-FileEntryFields Book(const char* name, std::uint8_t kind = KIND_FB2, const char* zipname = "") {
+FileEntryFields Book(const char* name, EntryKind kind = KIND_FB2, const char* zipname = "") {
     FileEntryFields f;
     f.dir = "/books/";
     f.name = name;

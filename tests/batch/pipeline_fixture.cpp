@@ -8,7 +8,8 @@
 
 namespace tomeo::test {
 
-PipelineHarness::PipelineHarness() : pipeline(std::make_unique<Pipeline>(globals, run)) {
+PipelineHarness::PipelineHarness()
+    : pipeline(std::make_unique<Pipeline>(MakePipelineContext(globals, run, view))) {
     LoadScriptResource(globals.scripts.rename, kRenameScriptResource);
     LoadScriptResource(globals.scripts.move, kMoveScriptResource);
     LoadScriptResource(globals.scripts.header, kHeaderScriptResource);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "batch/app.h"
+#include "batch/navigation.h"
 #include "batch/pipeline.h"
 #include "core/operations.h"
 #include "tests/support/cp1251_text.h"
@@ -17,6 +18,20 @@
 #include "tests/support/temp_dir.h"
 
 namespace tomeo::test {
+
+// The list's view: it notes every row it is told of ("redraw 2", "remove 1", "insert 3").
+class RowLog : public NoFileListView {
+public:
+    void RedrawRow(std::int32_t index) override { Note("redraw", index); }
+    void RemoveRow(std::int32_t index) override { Note("remove", index); }
+    void InsertRowAfterSelected(std::int32_t index) override { Note("insert", index); }
+    std::vector<std::string> rows;
+
+private:
+    void Note(const char* what, std::int32_t index) {
+        rows.push_back(std::string(what) + " " + std::to_string(index));
+    }
+};
 
 class PipelineHarness {
 public:
@@ -45,6 +60,7 @@ public:
     TempDir dir;
     Globals globals;
     RunBuffers run;
+    RowLog view;
     std::unique_ptr<Pipeline> pipeline;
 };
 

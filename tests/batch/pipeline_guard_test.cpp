@@ -30,7 +30,7 @@ TEST_F(PipelineTest, TheTextFileReplacesAnOlderTextAndNothingElse) {
     const std::string other_book = MakeZip({"other.fb2", MakeFb2({})});
     struct Case {
         const char* label;
-        std::uint8_t packing;
+        TextPacking packing;
         std::function<void(PipelineTest&)> put;  // what bears the text file's name
         bool replaced;
     };

@@ -344,7 +344,7 @@ TEST_F(PipelineTest, RecodeAndConvertTogether) {
 
 TEST_F(PipelineTest, TheTextOfAZippedBookIsNamedAfterTheBookAndPackedAsSet) {
     struct Case {
-        std::uint8_t packing;
+        TextPacking packing;
         std::string file;  // what appears in the text folder
         bool packed;
     };

@@ -127,7 +127,7 @@ TEST(FormatProgressLine, ControlCharactersAndLongNames) {
 
 TEST(CountBooks, DirectoriesAndDrivesAreNoBooks) {
     TFILELIST list;
-    for (const std::uint8_t kind : {KIND_DIRECTORY, KIND_TXT, KIND_FB2, KIND_RTF, KIND_DRIVE}) {
+    for (const EntryKind kind : {KIND_DIRECTORY, KIND_TXT, KIND_FB2, KIND_RTF, KIND_DRIVE}) {
         FileEntryFields entry;
         entry.kind = kind;
         entry.name = "x";

@@ -45,7 +45,7 @@ void ExpectDefaults(const Settings& s) {
 TEST(Settings, AMissingFileGivesTheDefaultsAndCreatesNothing) {
     test::TempDir dir;
     Settings s;
-    s.text_next = 3;
+    s.text_next = NEXT_AFTER_RECODE;
     s.viewer_txt.assign("stale");
     LoadSettings(s, (dir / "tomeo/settings.ini").c_str());
     ExpectDefaults(s);
@@ -158,9 +158,9 @@ TEST(Settings, EveryValueSurvivesSaveAndLoad) {
     test::TempDir dir;
     const std::string path = dir / "config/tomeo/settings.ini";
     Settings out;
-    out.text_next = 3;
-    out.fb2_next = 4;
-    out.rtf_next = 2;
+    out.text_next = NEXT_AFTER_RECODE;
+    out.fb2_next = NEXT_AFTER_CONVERT;
+    out.rtf_next = NEXT_AFTER_PACK;
     out.menu_txt = true;
     out.menu_rtf = true;
     out.viewer_txt.assign(W("/usr/bin/Читалка --full").c_str());
@@ -173,9 +173,9 @@ TEST(Settings, EveryValueSurvivesSaveAndLoad) {
     out.window_maximized = true;
     const std::int32_t widths[] = {400, 60, 61, 200, 1};
     for (int c = 0; c < kColumnCount; ++c) out.column_widths[c] = widths[c];
-    out.paragraph_form = 2;
+    out.paragraph_form = PARAGRAPH_SEVERAL_LINES;
     out.paragraph_indent = 99;
-    out.text_packing = 2;
+    out.text_packing = TEXT_IN_ZIP;
     out.text_dir.assign(W("/home/anna/Тексты/").c_str());
     ASSERT_TRUE(SaveSettings(out, path.c_str()));  // the folders are made
 

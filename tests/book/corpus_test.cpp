@@ -33,7 +33,7 @@ std::string Corpus(const std::string& relative) {
 // What a reader made of one book, in UTF-8 for readable expectations.
 struct Outcome {
     std::uint32_t result = 0;
-    std::uint8_t codepage = CP_UNSET;
+    CodePage codepage = CP_UNSET;
     std::string authors;
     std::string title;
     std::string seq;

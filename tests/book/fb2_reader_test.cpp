@@ -37,7 +37,7 @@ std::string Declared(const std::string& encoding_attribute) {
 }
 
 TEST(XmlDeclaration, Encodings) {
-    const std::pair<const char*, std::uint8_t> accepted[] = {
+    const std::pair<const char*, CodePage> accepted[] = {
         {"encoding=\"windows-1251\"", CP_1251}, {"encoding=\"Windows-1251\"", CP_1251},
         {"encoding=\"windows-1252\"", CP_1252}, {"encoding=\"UTF-8\"", CP_UTF8},
         {"encoding=\"utf-8\"", CP_UTF8},        {"ENCODING = \"utf-8\"", CP_UTF8},

@@ -33,7 +33,7 @@ void WriteArchive(const std::string& path, const char* member, const std::string
 
 struct Described {
     std::uint32_t result = RES_DESCRIPTION;
-    std::uint8_t codepage = CP_UNSET;
+    CodePage codepage = CP_UNSET;
     std::string authors;
     std::string title;
     std::int32_t fill = 0;

@@ -142,7 +142,7 @@ TEST(TextDescription, SamplesInBothCodePages) {
     };
     for (const Expected& e : samples) {
         const std::string utf8 = ReadSample(std::string("txt/") + e.file);
-        const std::pair<const char*, std::uint8_t> code_pages[] = {
+        const std::pair<const char*, CodePage> code_pages[] = {
             {"CP1251", CP_1251}, {"CP866", CP_866}, {"UTF-8", CP_UTF8}};
         for (auto [iconv_name, codepage] : code_pages) {
             TextBook text(Iconv(utf8, "UTF-8", iconv_name));

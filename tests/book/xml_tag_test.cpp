@@ -15,7 +15,7 @@ ByteView View(const std::string& bytes) {
             static_cast<std::int32_t>(bytes.size())};
 }
 
-std::int32_t ReadTag(const std::string& bytes, TXMLTAG& tag, std::uint8_t codepage = CP_1251,
+std::int32_t ReadTag(const std::string& bytes, TXMLTAG& tag, CodePage codepage = CP_1251,
                      std::int32_t pos = 0) {
     CharReader reader;
     reader.codepage_state = codepage;

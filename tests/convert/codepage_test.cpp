@@ -46,7 +46,7 @@ TEST(ReadChar, Utf8) {
         {"\xE2\x82", CONV_TRUNCATED, 0, 0},
         {"\xF0\x9F\x98", CONV_TRUNCATED, 0, 0},
     };
-    for (std::uint8_t codepage : {CP_UTF8, CP_UNSET, CP_866}) {
+    for (CodePage codepage : {CP_UTF8, CP_UNSET, CP_866}) {
         for (const CharCase& c : cases) {
             CharReader reader;
             reader.codepage_state = codepage;
@@ -65,7 +65,7 @@ TEST(ReadChar, SingleBytesIn1251And1252) {
         for (int b = 0; b < 256; ++b) s += static_cast<char>(b);
         return s;
     }();
-    for (std::uint8_t codepage : {CP_1251, CP_1252}) {
+    for (CodePage codepage : {CP_1251, CP_1252}) {
         CharReader reader;
         reader.codepage_state = codepage;
         for (int b = 0; b < 256; ++b) {
@@ -79,7 +79,7 @@ TEST(ReadChar, SingleBytesIn1251And1252) {
 
 TEST(ReadChar, NeverOutsideTheBytes) {
     const std::string text = "\xD0\x90";
-    for (std::uint8_t codepage : {CP_1251, CP_UTF8}) {
+    for (CodePage codepage : {CP_1251, CP_UTF8}) {
         CharReader reader;
         reader.codepage_state = codepage;
         for (std::int32_t pos : {-1, 2, 3, 1000}) {
@@ -101,7 +101,7 @@ TEST(PairMatrix, RowsAsListed) {
     EXPECT_FALSE(is_likely_pair(29, 31));  // эя
 }
 
-std::uint8_t Decide(const std::string& bytes) {
+CodePage Decide(const std::string& bytes) {
     return decide_text_codepage(View(bytes));
 }
 

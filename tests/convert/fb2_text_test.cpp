@@ -56,7 +56,7 @@ struct Conversion {
 
 // Converts the book as the pipeline does: steps until the input is used up, each chunk
 // written out as soon as the step returns.
-Conversion Convert(const std::string& book, std::uint8_t codepage, TextLayout layout,
+Conversion Convert(const std::string& book, CodePage codepage, TextLayout layout,
                    std::int32_t chunk_size = kConvChunkSize, TextHeaderScript* header = nullptr) {
     TBOOKDESC desc;
     add_author(desc, To1251("Антон").c_str(), "", To1251("Чехов").c_str());

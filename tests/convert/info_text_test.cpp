@@ -98,7 +98,7 @@ TEST(InfoText, Rtf) {
     EXPECT_EQ(Utf8(info), "Автор: Михаил Булгаков\r\nНазвание: \\'cc\\'e0\r\n");
 }
 
-InfoText TextInfo(const std::string& bytes, std::uint8_t codepage, std::uint32_t& result) {
+InfoText TextInfo(const std::string& bytes, CodePage codepage, std::uint32_t& result) {
     MemoryBookSource source(bytes.data(), static_cast<std::int32_t>(bytes.size()));
     BookBuffer book;
     book.start(source);

@@ -163,11 +163,12 @@ TEST(BatchEndToEnd, SeveralArgumentsEachWithItsOwnFolder) {
 
 TEST(BatchEndToEnd, TextFilesAreLaidOutAsTheSettingsSay) {
     struct Case {
-        std::uint8_t form, indent;
+        ParagraphForm form;
+        std::uint8_t indent;
         const char* expected;
     };
-    for (const Case& c :
-         {Case{1, 2, "stories.form1-indent2.txt"}, Case{2, 5, "stories.form2-indent5.txt"}}) {
+    for (const Case& c : {Case{PARAGRAPH_ONE_LINE, 2, "stories.form1-indent2.txt"},
+                          Case{PARAGRAPH_SEVERAL_LINES, 5, "stories.form2-indent5.txt"}}) {
         SCOPED_TRACE(c.expected);
         TempDir work;
         WriteFile(work / "stories.fb2", Sample("fb2txt/stories.fb2"));

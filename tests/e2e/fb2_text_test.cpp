@@ -36,7 +36,7 @@ const std::string kText =
 TEST(Fb2TextEndToEnd, EveryPackingChoiceLooseAndZipped) {
     struct Case {
         bool zipped;
-        std::uint8_t packing;
+        TextPacking packing;
         const char* text_file;  // what the text becomes beside the book
         bool text_zipped;
     };

@@ -1,6 +1,0 @@
-#include "batch/app.h"
-
-int main(int argc, char** argv) {
-    tomeo::Globals globals;
-    return tomeo::RunTomeo(argc, argv, globals);
-}

@@ -1,0 +1,36 @@
+// The program: the batch runs without any display; only window mode starts Qt.
+#include "batch/app.h"
+#include "core/messages.h"
+#include "platform/env.h"
+#include "ui/application.h"
+#include "window/book_viewer.h"
+
+namespace {
+
+class QtWindowMode : public tomeo::WindowMode {
+public:
+    QtWindowMode(int& argc, char** argv) : argc_(argc), argv_(argv) {}
+
+    int Run(tomeo::Globals& globals, tomeo::RunBuffers& run, const char* start_dir,
+            const char* start_name) override {
+        if (!tomeo::DisplayAvailable()) {
+            tomeo::platform::WriteStandardError(tomeo::msg::kNoDisplay);
+            return 1;
+        }
+        tomeo::Application app(argc_, argv_);
+        tomeo::NoBookViewer viewer;
+        return app.RunMainWindow(globals, run, viewer, start_dir, start_name);
+    }
+
+private:
+    int& argc_;
+    char** argv_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    tomeo::Globals globals;
+    QtWindowMode window(argc, argv);
+    return tomeo::RunTomeo(argc, argv, globals, &window);
+}
