@@ -112,7 +112,12 @@ bool finish_member(TFILESTREAM& stream, TZIPSTATE& zip, bool stream_end) {
 }  // namespace
 
 TZIPSTATE::~TZIPSTATE() {
-    if (z_started) inflateEnd(&z);
+    if (!z_started) return;
+    if (z_compressor) {
+        deflateEnd(&z);
+    } else {
+        inflateEnd(&z);
+    }
 }
 
 std::uint8_t* zip_work_buffer(TFILESTREAM& stream, std::size_t n) {

@@ -97,7 +97,7 @@ inline void put32(std::uint8_t* p, std::uint32_t v) {
 // The zip bookkeeping a kind-2 stream owns (reading or writing).
 struct TZIPSTATE {
     TZIPSTATE() = default;
-    ~TZIPSTATE();  // ends the decompressor when it was started
+    ~TZIPSTATE();  // ends the decompressor or compressor when it was started
     TZIPSTATE(const TZIPSTATE&) = delete;
     TZIPSTATE& operator=(const TZIPSTATE&) = delete;
 
@@ -109,8 +109,9 @@ struct TZIPSTATE {
     // End record: 22 fixed bytes + archive comment.
     std::vector<std::uint8_t> end_record;
 
-    z_stream z{};                      // reading: the decompressor
-    bool z_started = false;            // reading: z was initialised
+    z_stream z{};                      // decompressor (reading) or compressor (writing)
+    bool z_started = false;            // z was initialised
+    bool z_compressor = false;         // ... by deflateInit2 (else by inflateInit2)
     bool z_ended = false;              // reading: the member ended and was checked
     std::vector<std::uint8_t> buffer;  // work buffer (see zip_work_buffer)
     std::int32_t consumed = 0;         // reading: compressed bytes read so far
@@ -121,13 +122,12 @@ struct TZIPSTATE {
     std::int32_t header_length = 0;   // writing: its length then (the rewrite must match)
     std::int32_t written_size = 0;    // writing: uncompressed bytes accepted
     std::int32_t written_packed = 0;  // writing: compressed bytes written
-    // Writing: the content is compressed in one call, at the close. Content given in one
-    // write is compressed at once (packed, packed_length: no copy of a whole book is
-    // made); content given in several writes is gathered in `pending` first.
-    bool compressing = false;  // content came through zip_write: the close compresses it
+    // Writing: content given in one write is compressed there in one call by libdeflate
+    // (packed, packed_length; written at the close); content given in several writes
+    // streams through zlib's deflate (z), so that its memory stays bounded.
+    bool compressing = false;  // content came through zip_write
     std::unique_ptr<std::uint8_t[]> packed;
     std::size_t packed_length = 0;
-    std::vector<std::uint8_t> pending;
     bool failed = false;  // every further read or write fails at once
 };
 

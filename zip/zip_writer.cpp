@@ -104,19 +104,90 @@ bool compress(TZIPSTATE& zip, const void* data, std::size_t size) {
            zip.packed_length <= static_cast<std::size_t>(platform::kMaxFileSize);
 }
 
-// More content follows a first write that was compressed at once: its bytes come back
-// from the compressed form into `pending`, where the rest gathers.
-bool unpack_first_write(TZIPSTATE& zip) {
+// Content in pieces streams through zlib's deflate at level 6 (raw deflate, 32 KiB
+// window), its output collected in 4,096 + 128 bytes and written in pieces of 4,096.
+constexpr std::int32_t kOutputPiece = 4096;
+constexpr std::int32_t kOutputBuffer = kOutputPiece + 128;
+
+bool start_compressor(TFILESTREAM& stream) {
+    TZIPSTATE& zip = *stream.zip;
+    zip_work_buffer(stream, kOutputBuffer);
+    zip.z = z_stream{};
+    if (deflateInit2(&zip.z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8,
+                     Z_DEFAULT_STRATEGY) != Z_OK) {
+        return false;
+    }
+    zip.z_started = true;
+    zip.z_compressor = true;
+    zip.z.next_out = zip.buffer.data();
+    zip.z.avail_out = kOutputBuffer;
+    return true;
+}
+
+// Writes the first full piece of compressed output and moves what lies behind it to
+// the front of the buffer.
+bool write_piece(TFILESTREAM& stream) {
+    TZIPSTATE& zip = *stream.zip;
+    if (fs_write(stream, zip.buffer.data(), kOutputPiece) != kOutputPiece) return false;
+    const std::int32_t rest =
+        kOutputBuffer - static_cast<std::int32_t>(zip.z.avail_out) - kOutputPiece;
+    std::memmove(zip.buffer.data(), zip.buffer.data() + kOutputPiece,
+                 static_cast<std::size_t>(rest));
+    zip.z.next_out = zip.buffer.data() + rest;
+    zip.z.avail_out = static_cast<uInt>(kOutputBuffer - rest);
+    zip.written_packed += kOutputPiece;
+    return true;
+}
+
+bool deflate_piece(TFILESTREAM& stream, const std::uint8_t* data, std::size_t count) {
+    TZIPSTATE& zip = *stream.zip;
+    zip.z.next_in = const_cast<Bytef*>(data);
+    zip.z.avail_in = static_cast<uInt>(count);
+    while (zip.z.avail_in > 0) {
+        if (deflate(&zip.z, Z_NO_FLUSH) != Z_OK) return false;
+        if (kOutputBuffer - static_cast<std::int32_t>(zip.z.avail_out) >= kOutputPiece &&
+            !write_piece(stream)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A second write follows one that was compressed at once: the content comes in pieces
+// after all, so the first write's bytes, back from their compressed form, start the
+// stream through zlib.
+bool start_streaming(TFILESTREAM& stream) {
+    TZIPSTATE& zip = *stream.zip;
+    std::vector<std::uint8_t> first(static_cast<std::size_t>(zip.written_size));
     const std::unique_ptr<libdeflate_decompressor, DecompressorFree> decompressor(
         libdeflate_alloc_decompressor());
-    if (!decompressor) return false;
-    zip.pending.resize(static_cast<std::size_t>(zip.written_size));
-    const bool ok = libdeflate_deflate_decompress(
-                        decompressor.get(), zip.packed.get(), zip.packed_length, zip.pending.data(),
-                        zip.pending.size(), nullptr) == LIBDEFLATE_SUCCESS;
+    if (!decompressor ||
+        libdeflate_deflate_decompress(decompressor.get(), zip.packed.get(), zip.packed_length,
+                                      first.data(), first.size(), nullptr) != LIBDEFLATE_SUCCESS) {
+        return false;
+    }
     zip.packed.reset();
     zip.packed_length = 0;
-    return ok;
+    return start_compressor(stream) && deflate_piece(stream, first.data(), first.size());
+}
+
+// Ends the zlib stream: the rest of its output.
+bool finish_streaming(TFILESTREAM& stream) {
+    TZIPSTATE& zip = *stream.zip;
+    zip.z.next_in = nullptr;
+    zip.z.avail_in = 0;
+    for (;;) {
+        const int result = deflate(&zip.z, Z_FINISH);
+        if (result == Z_STREAM_END) {
+            const std::int32_t rest = kOutputBuffer - static_cast<std::int32_t>(zip.z.avail_out);
+            if (fs_write(stream, zip.buffer.data(), rest) != rest) return false;
+            zip.written_packed += rest;
+            return true;
+        }
+        // Z_OK under Z_FINISH means the buffer is full: write a piece and go on.
+        const std::int32_t waiting = kOutputBuffer - static_cast<std::int32_t>(zip.z.avail_out);
+        if (result != Z_OK || waiting < kOutputPiece || !write_piece(stream)) return false;
+    }
 }
 
 bool writable(const TFILESTREAM& stream) {
@@ -273,8 +344,8 @@ std::int32_t zip_write(TFILESTREAM& stream, const void* data, std::int32_t count
         // Usually the whole content: compressed right away, in one call.
         if (!compress(zip, bytes, static_cast<std::size_t>(count))) return fail(zip);
     } else {
-        if (zip.packed && !unpack_first_write(zip)) return fail(zip);
-        zip.pending.insert(zip.pending.end(), bytes, bytes + count);
+        if (zip.packed && !start_streaming(stream)) return fail(zip);
+        if (!deflate_piece(stream, bytes, static_cast<std::size_t>(count))) return fail(zip);
     }
     zip.written_size += count;
     stream.crc = libdeflate_crc32(stream.crc, bytes, static_cast<std::size_t>(count));
@@ -313,14 +384,17 @@ bool zip_finish_archive(TFILESTREAM& stream) {
         zip.compressing = true;
     }
     if (zip.compressing) {
-        if (!zip.packed && !compress(zip, zip.pending.data(), zip.pending.size())) return false;
-        std::vector<std::uint8_t>().swap(zip.pending);
-        const auto length = static_cast<std::int32_t>(zip.packed_length);
-        if (fs_write(stream, zip.packed.get(), length) != length) return false;
-        zip.packed.reset();
-        zip.written_packed = length;
+        if (zip.z_started) {
+            if (!finish_streaming(stream)) return false;
+        } else {
+            if (!zip.packed && !compress(zip, nullptr, 0)) return false;
+            const auto length = static_cast<std::int32_t>(zip.packed_length);
+            if (fs_write(stream, zip.packed.get(), length) != length) return false;
+            zip.packed.reset();
+            zip.written_packed = length;
+        }
         stream.member_size = zip.written_size;
-        stream.packed_size = length;
+        stream.packed_size = zip.written_packed;
     }
     if (zip_write_directory(stream) < 0) return false;
     fs_seek(stream, 0);

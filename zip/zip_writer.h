@@ -1,11 +1,12 @@
 // The zip writer: every archive the program writes is a new file with exactly one member
-// compressed by deflate (libdeflate level 6, raw deflate). The content is in memory when
-// it is packed, so it is compressed in one call (libdeflate has no streaming, and needs
-// none here): a content given in one write is compressed at once, one given in several
-// writes is gathered and compressed at the close. The file is written front to back:
-// the local header (with whatever sizes are known), the compressed data, the central
-// directory record and the end record; then the writer goes back to offset 0 and writes
-// the local header again with the final CRC and sizes. No data descriptor is written.
+// compressed by deflate (raw deflate, level 6). A content given in one write (the whole
+// book, as packing gives it) is compressed there in one call by libdeflate, the fastest
+// way; a content given in pieces (converted text, chunk by chunk) streams through zlib's
+// deflate, so its memory stays bounded. The file is written front to back: the local
+// header (with whatever sizes are known), the compressed data, the central directory
+// record and the end record; then the writer goes back to offset 0 and writes the local
+// header again with the final CRC (libdeflate's CRC-32) and sizes. No data descriptor
+// is written.
 //
 // Use: stream_create (or zip_create) a ".zip" path; set the stream's `name` (Windows-1251,
 // stored in code page 866 in both headers, or in UTF-8 with the UTF-8 flag when code
@@ -34,7 +35,7 @@ bool zip_copy_headers(const TFILESTREAM& source, TFILESTREAM& destination);
 
 // Takes count bytes of the content: count, or -1 (the stream is then failed). Writes the
 // local header first when it has not been written yet. Giving the whole content in one
-// write is fastest: it is compressed there and then, without a copy.
+// write is fastest: it is compressed there and then, in one call, without a copy.
 std::int32_t zip_write(TFILESTREAM& stream, const void* data, std::int32_t count);
 
 // Writes the local header at the current position: the plain write's result.
