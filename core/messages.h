@@ -87,7 +87,7 @@ inline constexpr auto kScriptErrorLine = cp1251(" (строка ");
 inline constexpr auto kUsage = cp1251(
     "Использование:\n"
     "  tomeo -КЛЮЧИ [--] ФАЙЛ [ФАЙЛ ...]  операции над книгами, без окна\n"
-    "  tomeo [[--] ФАЙЛ]                  окно (в этой сборке его ещё нет)\n"
+    "  tomeo [[--] ФАЙЛ]                  окно со списком книг каталога ФАЙЛА\n"
     "  tomeo --help | -h                  эта справка\n"
     "  tomeo --version                    название и версия\n"
     "\n"
@@ -124,5 +124,8 @@ inline constexpr auto kSummaryNotFound = cp1251(" Не найдено: %1.");
 inline constexpr auto kScriptFile = cp1251("Файл скрипта ");
 inline constexpr auto kScriptFileUnreadable = cp1251(" не удалось прочитать.");
 inline constexpr auto kScriptFileTooLarge = cp1251(" больше 16 МБ.");
+
+// The file manager's "Open with" entry for books (a no-break space between the words).
+inline constexpr auto kContextMenuName = cp1251("Утилита\u00A0Tomeo");
 
 }  // namespace tomeo::msg

@@ -1,14 +1,18 @@
 #include <pwd.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/charset.h"
 #include "platform/env.h"
+#include "platform/files.h"
+#include "platform/syscalls.h"
 
 namespace tomeo::platform {
 namespace {
@@ -67,16 +71,95 @@ WSTR HomeDirectory() {
     return home;
 }
 
-WSTR ConfigDirectory() {
+namespace {
+
+// $variable when it holds an absolute path, else the home directory + fallback.
+WSTR UserDirectory(const char* variable, const char* fallback) {
     WSTR dir;
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] == '/' && to_cp1251_directory(xdg, dir)) {
-        dir.append("tomeo/");
+    const char* xdg = std::getenv(variable);
+    if (xdg != nullptr && xdg[0] == '/' && to_cp1251_directory(xdg, dir)) return dir;
+    dir = HomeDirectory();
+    if (!dir.is_empty()) dir.append(fallback);
+    return dir;
+}
+
+}  // namespace
+
+WSTR ConfigDirectory() {
+    WSTR dir = UserDirectory("XDG_CONFIG_HOME", ".config/");
+    if (!dir.is_empty()) dir.append("tomeo/");
+    return dir;
+}
+
+WSTR CacheDirectory() {
+    return UserDirectory("XDG_CACHE_HOME", ".cache/");
+}
+
+WSTR DataDirectory() {
+    return UserDirectory("XDG_DATA_HOME", ".local/share/");
+}
+
+std::vector<std::string> SystemDataDirectories() {
+    std::vector<std::string> dirs;
+    const char* xdg = std::getenv("XDG_DATA_DIRS");
+    std::string_view list = xdg != nullptr ? xdg : "";
+    while (!list.empty()) {
+        const std::size_t colon = list.find(':');
+        const std::string_view entry = list.substr(0, colon);
+        list = colon == std::string_view::npos ? std::string_view() : list.substr(colon + 1);
+        if (entry.empty() || entry[0] != '/') continue;  // relative entries are ignored
+        dirs.emplace_back(entry);
+        if (dirs.back().back() != '/') dirs.back() += '/';
+    }
+    if (dirs.empty()) dirs = {"/usr/local/share/", "/usr/share/"};
+    return dirs;
+}
+
+bool MakeDirectoryPath(const char* path, unsigned mode) {
+    std::string disk;
+    if (!PathToDisk(path, disk) || disk.empty()) return false;
+    while (disk.size() > 1 && disk.back() == '/') disk.pop_back();
+    struct stat st;
+    if (sys_stat(disk.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+    // Each missing component from the top down.
+    for (std::size_t slash = disk.find('/', 1);; slash = disk.find('/', slash + 1)) {
+        const std::string part = disk.substr(0, slash);
+        if (sys_mkdir(part.c_str(), mode) != 0 && errno != EEXIST) return false;
+        if (slash == std::string::npos) break;
+    }
+    return sys_stat(disk.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+namespace {
+
+// The folder, made with mode 0700 when missing, in Windows-1251; empty when it cannot be
+// used. A folder someone else made under that name (in a shared /tmp) is never used.
+WSTR PrivateFolder(const std::string& disk) {
+    WSTR dir;
+    if (sys_mkdir(disk.c_str(), 0700) != 0 && errno != EEXIST) return dir;
+    struct stat st;
+    if (sys_lstat(disk.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid()) {
         return dir;
     }
-    dir = HomeDirectory();
-    if (!dir.is_empty()) dir.append(".config/tomeo/");
+    if ((st.st_mode & 077) != 0 && sys_chmod(disk.c_str(), 0700) != 0) return dir;
+    if (!to_cp1251_directory(disk, dir)) dir.clear();
     return dir;
+}
+
+}  // namespace
+
+WSTR PrivateTempDirectory() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && runtime[0] == '/') {
+        std::string disk = runtime;
+        while (disk.size() > 1 && disk.back() == '/') disk.pop_back();
+        WSTR dir = PrivateFolder(disk + "/tomeo");
+        if (!dir.is_empty()) return dir;
+    }
+    const char* tmp = std::getenv("TMPDIR");
+    std::string disk = tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp";
+    while (disk.size() > 1 && disk.back() == '/') disk.pop_back();
+    return PrivateFolder(disk + "/tomeo-" + std::to_string(getuid()));
 }
 
 void WriteStandardError(const char* text) {

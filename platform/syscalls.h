@@ -30,6 +30,7 @@ enum class SysOp {
     Chmod,
     Chown,
     Signal,
+    Spawn,  // fork: starting another program
 };
 
 // A test's fault injector, asked before every system call.
@@ -84,5 +85,10 @@ int sys_chmod(const char* path, mode_t mode);
 int sys_fchown(int fd, uid_t owner, gid_t group);
 // kill(2); with signal 0 it only asks whether the process exists.
 int sys_kill(pid_t pid, int signal);
+// fork(2), counted as Spawn; pipe2(2) with O_CLOEXEC, counted as Open.
+pid_t sys_fork();
+int sys_pipe(int fds[2]);
+// waitpid(2), retried when interrupted; never failed by the hook (a child must be reaped).
+pid_t sys_waitpid(pid_t pid, int* status, int options);
 
 }  // namespace tomeo::platform

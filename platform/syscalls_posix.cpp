@@ -2,6 +2,7 @@
 #include <signal.h>
 #include <stdio.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -201,6 +202,23 @@ int sys_fchown(int fd, uid_t owner, gid_t group) {
 int sys_kill(pid_t pid, int signal) {
     if (injected(SysOp::Signal)) return -1;
     return ::kill(pid, signal);
+}
+
+pid_t sys_fork() {
+    if (injected(SysOp::Spawn)) return -1;
+    return ::fork();
+}
+
+int sys_pipe(int fds[2]) {
+    if (injected(SysOp::Open)) return -1;
+    return ::pipe2(fds, O_CLOEXEC);
+}
+
+pid_t sys_waitpid(pid_t pid, int* status, int options) {
+    pid_t result;
+    do result = ::waitpid(pid, status, options);
+    while (result < 0 && errno == EINTR);
+    return result;
 }
 
 }  // namespace tomeo::platform

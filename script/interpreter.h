@@ -99,6 +99,7 @@ public:
     // fails at once with error 4, no line and this message, until a text is set.
     void set_unreadable(const char* message);
     bool unreadable() const { return !unreadable_message_.is_empty(); }
+    const char* unreadable_message() const { return unreadable_message_.c_str(); }
     // The text must be written back to its file at exit.
     bool modified() const { return modified_; }
     void set_modified(bool modified) { modified_ = modified; }

@@ -3,7 +3,7 @@
 #include "core/messages.h"
 #include "platform/env.h"
 #include "ui/application.h"
-#include "window/book_viewer.h"
+#include "window/desktop_viewers.h"
 
 namespace {
 
@@ -18,7 +18,8 @@ public:
             return 1;
         }
         tomeo::Application app(argc_, argv_);
-        tomeo::NoBookViewer viewer;
+        // Copied from the settings read at start; the zipped books' copies go at exit.
+        tomeo::DesktopViewers viewer(run.settings, globals.temp_files);
         return app.RunMainWindow(globals, run, viewer, start_dir, start_name);
     }
 

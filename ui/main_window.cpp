@@ -22,6 +22,9 @@
 #include "ui/message_window.h"
 #include "ui/progress_dialog.h"
 #include "ui/qt_text.h"
+#include "ui/settings_sheet.h"
+#include "window/desktop_entry.h"
+#include "window/help_page.h"
 #include "window/layout.h"
 
 namespace tomeo {
@@ -71,7 +74,7 @@ private:
 }  // namespace
 
 MainWindow::MainWindow(Globals& globals, RunBuffers& run, BookViewer& viewer)
-    : run_(run), logic_(globals, run, *this, viewer) {
+    : globals_(globals), run_(run), logic_(globals, run, *this, viewer) {
     setWindowTitle(QString::fromUtf8(caption::kTitle));
     client_ = new QWidget(this);
     setCentralWidget(client_);
@@ -82,7 +85,9 @@ MainWindow::MainWindow(Globals& globals, RunBuffers& run, BookViewer& viewer)
     help_action_ = menu->addAction(QString::fromUtf8(caption::kMenuHelp));
     QAction* exit = menu->addAction(QString::fromUtf8(caption::kMenuExit));
     connect(files, &QAction::triggered, this, &MainWindow::RunBatchDialog);
+    connect(settings_action_, &QAction::triggered, this, &MainWindow::RunSettingsSheet);
     connect(exit, &QAction::triggered, this, &QWidget::close);
+    connect(help_action_, &QAction::triggered, this, [] { ShowHelpPage(); });
 
     MakeList();
     MakeControls();
@@ -295,6 +300,20 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             return false;
         default: return false;
     }
+}
+
+void MainWindow::RunSettingsSheet() {
+    const ContextMenuFlags menus_before = ContextMenuFlagsOf(run_.settings);
+    SettingsOutcome outcome;
+    {
+        KeysOff off(*this);
+        SettingsSheet sheet(this, run_.settings, globals_.scripts,
+                            logic_.list().mode == LIST_MODE_TREE);
+        outcome = sheet.Run();
+    }
+    if (!outcome.accepted) return;
+    ApplyContextMenuFlags(menus_before, ContextMenuFlagsOf(run_.settings));
+    logic_.AfterSettings(outcome);
 }
 
 void MainWindow::RunBatchDialog() {

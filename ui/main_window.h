@@ -49,6 +49,9 @@ public:
 
     // The batch dialog ("Файлы") and, when a box was ticked, the run over the list.
     void RunBatchDialog();
+    // The settings sheet ("Настройки") and what follows OK: the context-menu entry,
+    // the list mode, the recomputed fields.
+    void RunSettingsSheet();
 
     // WindowHost
     void ShowMessage(const Report& report) override;
@@ -70,6 +73,7 @@ private:
     // F2, F6, Ctrl+R on their release.
     bool HandleKeyRelease(QObject* watched, QKeyEvent* key);
 
+    Globals& globals_;
     RunBuffers& run_;
     MainWindowLogic logic_;
     bool hook_active_ = false;

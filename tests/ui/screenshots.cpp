@@ -12,6 +12,7 @@
 #include "core/operations.h"
 #include "tests/support/sample_books.h"
 #include "tests/support/temp_dir.h"
+#include "tests/ui/settings_pictures.h"
 #include "tests/ui/ui_fixture.h"
 #include "ui/application.h"
 #include "ui/batch_dialog.h"
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
     });
     w.window->logic().RunBatch(OP_UTF8 | OP_RENAME, nullptr);
     ok &= message;
+    ok &= SaveSettingsPictures(w.window.get(), w.run.settings, w.globals.scripts, out);
     w.window->close();
     return ok ? 0 : 1;
 }
