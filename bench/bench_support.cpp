@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -90,6 +91,32 @@ void Row(const char* what, double seconds, std::size_t bytes) {
 void Ratio(const char* what, double ours, double theirs, double target) {
     std::printf("  %-34s %8.2f   (target <= %.2f: %s)\n", what, ours / theirs, target,
                 ours / theirs <= target ? "met" : "NOT MET");
+}
+
+double CpuSecondsOf(const std::string& command) {
+    const pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return -1;
+    }
+    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double Median(std::vector<double> times) {
+    if (times.empty()) return -1;
+    for (double t : times) {
+        if (t < 0) return -1;
+    }
+    std::sort(times.begin(), times.end());
+    const std::size_t n = times.size();
+    return n % 2 == 1 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
 }
 
 long PeakMemoryOf(const std::string& command) {

@@ -21,6 +21,14 @@ double Seconds(const std::function<bool()>& run);
 std::vector<double> BestOfRounds(const std::vector<std::function<bool()>>& contenders,
                                  int rounds = 3);
 
+// Runs a shell command (which should exec its program) and gives the CPU time, user and
+// system, that it took, in seconds; -1 when it failed. CPU time, not the wall clock:
+// other work on a shared machine barely changes it.
+double CpuSecondsOf(const std::string& command);
+
+// The median of the times (negative when one of them is: a run failed).
+double Median(std::vector<double> times);
+
 // Runs a shell command; true when it exits with 0.
 bool Shell(const std::string& command);
 // Whether a peer tool is installed.

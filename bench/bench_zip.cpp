@@ -1,5 +1,5 @@
-// Packing a large book: zip_write against `zip -6` and `pigz -p1 -6` on the same file
-// (the same zlib level; pigz on one core is what zlib itself does here), and the raw
+// Packing a large book: zip_write (libdeflate level 6) against `zip -6` and `pigz -p1 -6`
+// on the same file (zlib level 6; pigz on one core is what zlib itself does here), and the raw
 // member copy against `cp`. Every figure includes flushing the result to disk, as the
 // program flushes every file it writes. Best of three runs each, taken in turns.
 //
@@ -63,7 +63,7 @@ int main() {
     const std::vector<double> best = BestOfRounds(contenders, kRuns);
     const double ours = best[0];
 
-    std::printf("\npacking (zlib level 6), output flushed to disk, best of %d:\n", kRuns);
+    std::printf("\npacking (level 6), output flushed to disk, best of %d:\n", kRuns);
     Row("zip_write (from memory)", ours, book.size());
     std::printf("  %-34s %8.1f %%\n", "compressed size",
                 100.0 * std::filesystem::file_size(ours_path) / book.size());

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/charset.h"
+#include "core/utf8_run.h"
 
 namespace tomeo {
 namespace {
@@ -32,6 +33,9 @@ constexpr std::uint8_t kCite = tag_type("cite");
 constexpr std::uint8_t kSubtitle = tag_type("subtitle");
 constexpr std::uint8_t kStrong = tag_type("strong");
 constexpr std::uint8_t kH2 = tag_type("h2");
+
+// UTF-8 text between tags is decoded in pieces of this many characters.
+constexpr std::int32_t kDecodePiece = 4096;
 
 // Sections nest at most this deep in a book's body.
 constexpr int kMaxSectionDepth = 4;
@@ -171,6 +175,7 @@ std::int32_t Fb2TextConverter::find_bodies() {
 
 void Fb2TextConverter::clear_notes() {
     notes_.clear();
+    note_index_.clear();
     note_ids_.clear();
     note_texts_.clear();
 }
@@ -184,6 +189,7 @@ std::int32_t Fb2TextConverter::collect_notes() {
         ++sections;
     }
     notes_.reserve(sections);
+    note_index_.reserve(sections);
     std::size_t current = notes_.size();  // none yet
     bool in_p = false;
     bool in_title = false;
@@ -226,6 +232,8 @@ std::int32_t Fb2TextConverter::collect_notes() {
             note.text_start = static_cast<std::uint32_t>(note_texts_.size());
             current = notes_.size();
             notes_.push_back(note);
+            // A link names the first note of its id, ignoring case.
+            note_index_.emplace(lower_key(id), static_cast<std::uint32_t>(current));
         } else if (type == kTitle) {
             in_title = tag_.is_open;
         } else if (type != kEmphasis && type != kStrong && type != kH2) {
@@ -262,10 +270,15 @@ std::int32_t Fb2TextConverter::convert_body(Mode mode) {
                 pos_ = end;
                 continue;
             }
-            reader_.read_char(book, pos_);
-            if (reader_.read_status != CONV_OK) return reader_.read_status;
-            if (collecting()) para_to_edit() += static_cast<char>(reader_.cur_char);
-            pos_ += reader_.cur_char_len;
+            // UTF-8 text runs to the next tag, decoded a piece at a time.
+            unsigned char piece[kDecodePiece];
+            const Utf8RunEnd run = decode_utf8_run(book, pos_, piece, kDecodePiece, '<', reader_);
+            if (run.written > 0 && collecting()) {
+                para_to_edit().append(reinterpret_cast<const char*>(piece),
+                                      static_cast<std::size_t>(run.written));
+            }
+            pos_ = run.pos;
+            if (run.status != CONV_OK) return run.status;
             continue;
         }
 
@@ -376,24 +389,21 @@ std::int32_t Fb2TextConverter::handle_note_link() {
     if (target[0] != '#') return CONV_BROKEN;
     // The information text has no notes loaded: there a link adds nothing.
     if (!notes_loaded_) return CONV_OK;
-    const char* id = target + 1;
-    const std::size_t id_length = std::strlen(id);
-    for (const TNOTE& note : notes_) {
-        if (note.id_length != id_length) continue;
-        std::size_t same = 0;
-        while (same < id_length &&
-               char_lower(note_ids_[note.id_start + same]) == char_lower(id[same])) {
-            ++same;
-        }
-        if (same != id_length) continue;
-        ParagraphText& para = para_to_edit();
-        para.append(" [", 2);
-        para.append_from(note_texts_, note.text_start, note.text_length,
-                         note.text_nul == 0xFFFFFFFF ? ParagraphText::kNone : note.text_nul);
-        para.append(']');
-        return CONV_OK;
-    }
-    return CONV_BROKEN;
+    const auto found = note_index_.find(lower_key(target + 1));
+    if (found == note_index_.end()) return CONV_BROKEN;
+    const TNOTE& note = notes_[found->second];
+    ParagraphText& para = para_to_edit();
+    para.append(" [", 2);
+    para.append_from(note_texts_, note.text_start, note.text_length,
+                     note.text_nul == 0xFFFFFFFF ? ParagraphText::kNone : note.text_nul);
+    para.append(']');
+    return CONV_OK;
+}
+
+const std::string& Fb2TextConverter::lower_key(const char* id) {
+    key_.assign(id);
+    for (char& c : key_) c = char_lower(c);
+    return key_;
 }
 
 }  // namespace tomeo

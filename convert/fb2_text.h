@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "book/book_desc.h"
@@ -96,6 +97,11 @@ private:
     // The notes, each kept once however often it is referenced: their ids and texts back
     // to back in two stores, and one small record each.
     std::vector<TNOTE> notes_;
+    // Each note id in lower case and the first note that has it, so that a link finds its
+    // note at once however many notes the book has.
+    std::unordered_map<std::string, std::uint32_t> note_index_;
+    std::string key_;  // the id being looked up, in lower case
+    const std::string& lower_key(const char* id);
     ParagraphText note_ids_;
     ParagraphText note_texts_;
     bool notes_loaded_ = false;

@@ -52,30 +52,6 @@ constexpr Table ANSI_TO_OEM = [] {
     return t;
 }();
 
-// Upper-case / lower-case pairs of Windows-1251 beyond A..Z and А..Я.
-constexpr std::pair<std::uint8_t, std::uint8_t> CYRILLIC_CASE_PAIRS[] = {
-    {0x80, 0x90}, {0x81, 0x83}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8D, 0x9D},
-    {0x8E, 0x9E}, {0x8F, 0x9F}, {0xA1, 0xA2}, {0xA3, 0xBC}, {0xA5, 0xB4},
-    {0xA8, 0xB8}, {0xAA, 0xBA}, {0xB2, 0xB3}, {0xAF, 0xBF}, {0xBD, 0xBE}};
-
-constexpr Table LOWER = [] {
-    Table t{};
-    for (int b = 0; b < 256; ++b) t[b] = static_cast<std::uint8_t>(b);
-    for (int b = 'A'; b <= 'Z'; ++b) t[b] = static_cast<std::uint8_t>(b + 32);
-    for (int b = 0xC0; b <= 0xDF; ++b) t[b] = static_cast<std::uint8_t>(b + 32);
-    for (auto [upper, lower] : CYRILLIC_CASE_PAIRS) t[upper] = lower;
-    return t;
-}();
-
-constexpr Table UPPER = [] {
-    Table t{};
-    for (int b = 0; b < 256; ++b) t[b] = static_cast<std::uint8_t>(b);
-    for (int b = 0; b < 256; ++b) {
-        if (LOWER[b] != b) t[LOWER[b]] = static_cast<std::uint8_t>(b);
-    }
-    return t;
-}();
-
 // For every Windows-1251 byte its UTF-8 key, derived from UTF8_1251_TABLE; 0 for 0x98.
 constexpr std::array<std::uint32_t, 256> KEY_OF_1251 = [] {
     std::array<std::uint32_t, 256> keys{};
@@ -146,16 +122,6 @@ void ansi_to_oem(char* buffer, std::size_t length) {
 
 void ansi_to_oem(char* text) {
     ansi_to_oem(text, std::strlen(text));
-}
-
-char char_lower(char c) {
-    return static_cast<char>(LOWER[static_cast<std::uint8_t>(c)]);
-}
-char char_upper(char c) {
-    return static_cast<char>(UPPER[static_cast<std::uint8_t>(c)]);
-}
-bool is_lower_letter(char c) {
-    return char_upper(c) != c;
 }
 
 std::string cp1251_to_utf8(std::string_view text) {

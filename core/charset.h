@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tomeo {
 
@@ -98,6 +99,26 @@ constexpr bool utf8_key_to_1251(std::uint32_t key, std::uint8_t& out) {
     return false;
 }
 
+// Every two-byte UTF-8 character (lead byte 110xxxxx, continuation byte 10xxxxxx) as
+// its Windows-1251 byte, indexed by the 5 + 6 payload bits; -1 where UTF8_1251_TABLE
+// has none. Built from that table at compile time (it stays the one mapping), so the
+// Cyrillic letters of a UTF-8 book cost one look-up instead of a search.
+inline constexpr std::array<std::int16_t, 2048> UTF8_2BYTE_TO_1251 = [] {
+    std::array<std::int16_t, 2048> t{};
+    for (std::uint32_t i = 0; i < t.size(); ++i) {
+        const std::uint32_t key = (0xC0 | (i >> 6)) * 256 + (0x80 | (i & 0x3F));
+        std::uint8_t byte = 0;
+        t[i] = utf8_key_to_1251(key, byte) ? byte : -1;
+    }
+    return t;
+}();
+
+// The two bytes b0 b1 (b0 of the form 110xxxxx, b1 of the form 10xxxxxx) as their
+// Windows-1251 byte, or -1.
+constexpr int utf8_pair_to_1251(std::uint8_t b0, std::uint8_t b1) {
+    return UTF8_2BYTE_TO_1251[((b0 & 0x1Fu) << 6) | (b1 & 0x3Fu)];
+}
+
 // Length of the UTF-8 sequence that the lead byte b0 starts: 1 to 4, or 0 when b0
 // begins no sequence (a stray continuation byte, or 11111xxx).
 constexpr int utf8_sequence_length(std::uint8_t b0) {
@@ -131,10 +152,45 @@ void oem_to_ansi(const char* source, char* target, std::size_t length);
 void ansi_to_oem(char* text);
 void ansi_to_oem(char* buffer, std::size_t length);
 
-// Case mapping of single Windows-1251 characters (the Cyrillic pairs included).
-char char_lower(char c);
-char char_upper(char c);
-bool is_lower_letter(char c);
+// Case mapping of single Windows-1251 characters (the Cyrillic pairs included): tables
+// in the header, so that the case-insensitive compares of the readers inline them.
+namespace charset_tables {
+
+// Upper-case / lower-case pairs of Windows-1251 beyond A..Z and А..Я.
+inline constexpr std::pair<std::uint8_t, std::uint8_t> CYRILLIC_CASE_PAIRS[] = {
+    {0x80, 0x90}, {0x81, 0x83}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8D, 0x9D},
+    {0x8E, 0x9E}, {0x8F, 0x9F}, {0xA1, 0xA2}, {0xA3, 0xBC}, {0xA5, 0xB4},
+    {0xA8, 0xB8}, {0xAA, 0xBA}, {0xB2, 0xB3}, {0xAF, 0xBF}, {0xBD, 0xBE}};
+
+inline constexpr std::array<std::uint8_t, 256> LOWER = [] {
+    std::array<std::uint8_t, 256> t{};
+    for (int b = 0; b < 256; ++b) t[b] = static_cast<std::uint8_t>(b);
+    for (int b = 'A'; b <= 'Z'; ++b) t[b] = static_cast<std::uint8_t>(b + 32);
+    for (int b = 0xC0; b <= 0xDF; ++b) t[b] = static_cast<std::uint8_t>(b + 32);
+    for (auto [upper, lower] : CYRILLIC_CASE_PAIRS) t[upper] = lower;
+    return t;
+}();
+
+inline constexpr std::array<std::uint8_t, 256> UPPER = [] {
+    std::array<std::uint8_t, 256> t{};
+    for (int b = 0; b < 256; ++b) t[b] = static_cast<std::uint8_t>(b);
+    for (int b = 0; b < 256; ++b) {
+        if (LOWER[b] != b) t[LOWER[b]] = static_cast<std::uint8_t>(b);
+    }
+    return t;
+}();
+
+}  // namespace charset_tables
+
+constexpr char char_lower(char c) {
+    return static_cast<char>(charset_tables::LOWER[static_cast<std::uint8_t>(c)]);
+}
+constexpr char char_upper(char c) {
+    return static_cast<char>(charset_tables::UPPER[static_cast<std::uint8_t>(c)]);
+}
+constexpr bool is_lower_letter(char c) {
+    return char_upper(c) != c;
+}
 
 // --- Edge conversions -----------------------------------------------------------
 

@@ -1,5 +1,7 @@
 #include "zip/zip_reader.h"
 
+#include <libdeflate.h>
+
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -261,8 +263,8 @@ std::int32_t zip_read(TFILESTREAM& stream, void* buffer, std::int32_t count) {
     }
     const std::int32_t n = want - static_cast<std::int32_t>(z.avail_out);
     if (n > 0) {
-        zip->produced_crc = static_cast<std::uint32_t>(
-            crc32(zip->produced_crc, static_cast<const Bytef*>(buffer), static_cast<uInt>(n)));
+        zip->produced_crc =
+            libdeflate_crc32(zip->produced_crc, buffer, static_cast<std::size_t>(n));
     }
     zip->produced += n;
     if (zip->produced < stream.member_size) return stream_end ? fail(*zip) : n;

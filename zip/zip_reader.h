@@ -16,6 +16,7 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "zip/file_stream.h"
@@ -121,7 +122,13 @@ struct TZIPSTATE {
     std::int32_t header_length = 0;   // writing: its length then (the rewrite must match)
     std::int32_t written_size = 0;    // writing: uncompressed bytes accepted
     std::int32_t written_packed = 0;  // writing: compressed bytes written
-    bool failed = false;              // every further read or write fails at once
+    // Writing: content given in one write is compressed there in one call by libdeflate
+    // (packed, packed_length; written at the close); content given in several writes
+    // streams through zlib's deflate (z), so that its memory stays bounded.
+    bool compressing = false;  // content came through zip_write
+    std::unique_ptr<std::uint8_t[]> packed;
+    std::size_t packed_length = 0;
+    bool failed = false;  // every further read or write fails at once
 };
 
 // The work buffer of a zip stream, at least n bytes (contents not kept when it grows).

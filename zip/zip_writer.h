@@ -1,9 +1,12 @@
 // The zip writer: every archive the program writes is a new file with exactly one member
-// compressed by deflate (zlib level 6, raw deflate, 32 KiB window). It is written front
-// to back in one pass: the local header (with whatever sizes are known), the compressed
-// data in pieces of 4,096 bytes, the central directory record and the end record; then
-// the writer goes back to offset 0 and writes the local header again with the final
-// CRC and sizes. No data descriptor is written.
+// compressed by deflate (raw deflate, level 6). A content given in one write (the whole
+// book, as packing gives it) is compressed there in one call by libdeflate, the fastest
+// way; a content given in pieces (converted text, chunk by chunk) streams through zlib's
+// deflate, so its memory stays bounded. The file is written front to back: the local
+// header (with whatever sizes are known), the compressed data, the central directory
+// record and the end record; then the writer goes back to offset 0 and writes the local
+// header again with the final CRC (libdeflate's CRC-32) and sizes. No data descriptor
+// is written.
 //
 // Use: stream_create (or zip_create) a ".zip" path; set the stream's `name` (Windows-1251,
 // stored in code page 866 in both headers, or in UTF-8 with the UTF-8 flag when code
@@ -30,8 +33,9 @@ FileStreamPtr zip_create(const char* path, bool overwrite, std::uint32_t attribu
 // name or external attributes. False when either stream is not of the right kind.
 bool zip_copy_headers(const TFILESTREAM& source, TFILESTREAM& destination);
 
-// Compresses count bytes: count, or -1 (the stream is then failed). Writes the local
-// header first when it has not been written yet.
+// Takes count bytes of the content: count, or -1 (the stream is then failed). Writes the
+// local header first when it has not been written yet. Giving the whole content in one
+// write is fastest: it is compressed there and then, in one call, without a copy.
 std::int32_t zip_write(TFILESTREAM& stream, const void* data, std::int32_t count);
 
 // Writes the local header at the current position: the plain write's result.

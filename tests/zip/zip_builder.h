@@ -24,6 +24,26 @@ inline std::string RawDeflate(const std::string& data, int level = Z_DEFAULT_COM
     return out;
 }
 
+// The content of raw deflate data, inflated by zlib; "<bad>" when it is not a whole stream.
+inline std::string RawInflate(const std::string& data) {
+    z_stream z{};
+    inflateInit2(&z, -MAX_WBITS);
+    std::string out;
+    char piece[65536];
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    int result = Z_OK;
+    while (result == Z_OK) {
+        z.next_out = reinterpret_cast<Bytef*>(piece);
+        z.avail_out = sizeof piece;
+        result = inflate(&z, Z_NO_FLUSH);
+        out.append(piece, sizeof piece - z.avail_out);
+    }
+    const bool whole = result == Z_STREAM_END && z.avail_in == 0;
+    inflateEnd(&z);
+    return whole ? out : "<bad>";
+}
+
 // Raw deflate data that holds all of data but never ends: flushed, no final block.
 inline std::string RawDeflateUnfinished(const std::string& data) {
     z_stream z{};

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -52,15 +53,22 @@ bool Have(const char* tool) {
 #define REQUIRE_PEER(tool) \
     if (!Have(tool)) GTEST_SKIP() << tool << " is not installed"
 
-// Tomeo's archive of content under a member name (Windows-1251).
-void WriteTomeoArchive(const std::string& path, const std::string& content, const char* name) {
+// Tomeo's archive of content under a member name (Windows-1251), written in one call or,
+// as converted text is, in pieces of `piece` bytes.
+void WriteTomeoArchive(const std::string& path, const std::string& content, const char* name,
+                       std::size_t piece = 0) {
     FileStreamPtr s = stream_create(path.c_str(), false, 0x20);
     ASSERT_TRUE(s);
     s->name.assign(name);
     s->attributes = 0x20;
     s->mtime = civil_to_filetime({2008, 3, 15, 14, 30, 58});
-    ASSERT_EQ(stream_write(*s, content.data(), static_cast<std::int32_t>(content.size())),
-              static_cast<std::int32_t>(content.size()));
+    if (piece == 0) piece = std::max<std::size_t>(content.size(), 1);
+    std::size_t at = 0;
+    do {
+        const auto n = static_cast<std::int32_t>(std::min(piece, content.size() - at));
+        ASSERT_EQ(stream_write(*s, content.data() + at, n), n);
+        at += static_cast<std::size_t>(n);
+    } while (at < content.size());
     TCLOSEINFO info;
     ASSERT_EQ(stream_close(std::move(s), info), 0);
 }
@@ -84,6 +92,7 @@ protected:
         cyrillic_name_ = std::string(kBook1251) + ".txt";
         WriteTomeoArchive(dir_ / "tomeo.zip", book_, cyrillic_name_.c_str());
         WriteTomeoArchive(dir_ / "empty.zip", "", "empty.txt");
+        WriteTomeoArchive(dir_ / "pieces.zip", book_, "pieces.txt", 65536);
     }
     TempDir dir_;
     std::string book_;
@@ -94,6 +103,7 @@ TEST_F(ZipInterop, InfoZipUnzipTestsAndExtractsOurArchives) {
     REQUIRE_PEER("unzip");
     EXPECT_EQ(Shell(dir_.path(), "unzip -tq tomeo.zip").exit_code, 0);
     EXPECT_EQ(Shell(dir_.path(), "unzip -tq empty.zip").exit_code, 0);
+    EXPECT_EQ(Shell(dir_.path(), "unzip -tq pieces.zip").exit_code, 0);
     const ShellRun extracted = Shell(dir_.path(), "unzip -p tomeo.zip");
     EXPECT_EQ(extracted.exit_code, 0);
     EXPECT_EQ(extracted.out, book_);
@@ -117,16 +127,19 @@ for path in sys.argv[1:]:
         sys.stdout.buffer.write(repr(info.date_time).encode() + b'|')
         sys.stdout.buffer.write(z.read(info) + b'|')
 )");
-    const ShellRun run = Shell(dir_.path(), "python3 check.py tomeo.zip empty.zip");
+    const ShellRun run = Shell(dir_.path(), "python3 check.py tomeo.zip empty.zip pieces.zip");
     EXPECT_EQ(run.exit_code, 0);
     EXPECT_EQ(run.out, std::string(kBookUtf8) + ".txt|(2008, 3, 15, 14, 30, 58)|" + book_ +
-                           "|empty.txt|(2008, 3, 15, 14, 30, 58)||");
+                           "|empty.txt|(2008, 3, 15, 14, 30, 58)||pieces.txt|"
+                           "(2008, 3, 15, 14, 30, 58)|" +
+                           book_ + "|");
 }
 
 TEST_F(ZipInterop, SevenZipTestsAndExtractsOurArchives) {
     REQUIRE_PEER("7z");
     EXPECT_EQ(Shell(dir_.path(), "7z t -bd tomeo.zip").exit_code, 0);
     EXPECT_EQ(Shell(dir_.path(), "7z t -bd empty.zip").exit_code, 0);
+    EXPECT_EQ(Shell(dir_.path(), "7z t -bd pieces.zip").exit_code, 0);
     EXPECT_EQ(Shell(dir_.path(), "7z x -bd -oout tomeo.zip").exit_code, 0);
     // 7-Zip here writes the stored name bytes as they are: code page 866.
     EXPECT_EQ(ReadFile(dir_.path() + "out/" + kBook866 + ".txt"), book_);
