@@ -1,7 +1,6 @@
 // The settings sheet without Qt: the indent rule, what OK stores, the script check.
 #include <gtest/gtest.h>
 
-#include <chrono>
 
 #include "batch/book_scripts.h"
 #include "batch/settings.h"
@@ -157,12 +156,12 @@ TEST(ScriptCheck, GivesTheFirstErrorAsTheReportShowsIt) {
     }
 }
 
-TEST(ScriptCheck, ARunawayLoopStopsQuickly) {
-    const auto start = std::chrono::steady_clock::now();
+// The check runs on every keystroke: a loop the user is still typing must end in an
+// error (the check's small statement budget), never hang the editor.
+TEST(ScriptCheck, ARunawayLoopStopsWithAnError) {
     const std::string error = ScriptErrorOnSampleBook(
         "$i = 1\nwhile ($i > 0) {\n$filename = $title\n}\n", SheetScript::kRename);
     EXPECT_EQ(error.rfind(W("Ошибка выполнения скрипта"), 0), 0u) << error;
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
 }
 
 }  // namespace
