@@ -2,7 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "tests/support/temp_dir.h"
 
@@ -31,6 +34,16 @@ void ScopedEnv::Set(const std::string& name, const std::optional<std::string>& v
 void WriteScript(const std::string& path, const std::string& body) {
     WriteFile(path, "#!/bin/sh\n" + body + "\n");
     chmod(path.c_str(), 0755);
+}
+
+std::string WaitForLines(const std::string& path, int count) {
+    std::string text;
+    for (int i = 0; i < 500; ++i) {
+        text = FileExists(path) ? ReadFile(path) : "";
+        if (std::count(text.begin(), text.end(), '\n') >= count) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return text;
 }
 
 }  // namespace tomeo::test

@@ -25,4 +25,8 @@ private:
 // Writes an executable shell script (the body after "#!/bin/sh").
 void WriteScript(const std::string& path, const std::string& body);
 
+// The lines a detached program (such as a fake written by WriteScript) has written into
+// its log, once there are `count` of them or after about five seconds.
+std::string WaitForLines(const std::string& path, int count);
+
 }  // namespace tomeo::test

@@ -25,21 +25,6 @@
 using namespace tomeo;
 using namespace tomeo::test;
 
-namespace {
-
-// The log a detached fake writes, once it holds `count` lines.
-std::string WaitForLines(const std::string& path, int count) {
-    std::string text;
-    for (int i = 0; i < 500; ++i) {
-        text = FileExists(path) ? ReadFile(path) : "";
-        if (std::count(text.begin(), text.end(), '\n') >= count) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return text;
-}
-
-}  // namespace
-
 class DesktopWindowTest : public QObject {
     Q_OBJECT
 

@@ -32,18 +32,8 @@ using test::ReadFile;
 using test::TempDir;
 using test::W;
 using test::WriteFile;
+using test::WaitForLines;
 using test::WriteScript;
-
-// The lines a detached program has written into its log once there are `count` of them.
-std::string WaitForLines(const std::string& path, int count) {
-    std::string text;
-    for (int i = 0; i < 500; ++i) {
-        text = FileExists(path) ? ReadFile(path) : "";
-        if (std::count(text.begin(), text.end(), '\n') >= count) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return text;
-}
 
 class DesktopTest : public ::testing::Test {
 protected:
