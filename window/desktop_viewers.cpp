@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "window/command_words.h"
+#include "zip/file_stream.h"
 
 namespace tomeo {
 namespace {
@@ -122,7 +123,8 @@ void DesktopViewers::Open(Pipeline& pipeline) {
         target = platform::PrivateTempDirectory();
         if (target.is_empty()) return;
         target.append(kCopyPrefix);
-        target.append(book.name);
+        // Only the member's last component: a stored folder must not lead the copy elsewhere.
+        target.append(path_name(book.name.c_str()));
         // A copy left in our own folder by a run that was killed before its exit.
         if (platform::NameExists(target.c_str())) platform::RemoveFile(target.c_str());
         if (!pipeline.Extract(target.c_str())) return;
