@@ -22,6 +22,9 @@ bool LoadQtRussian(QTranslator& translator) {
 Application::Application(int& argc, char** argv) : app_(argc, argv) {
     // Qt's own dialogs and buttons (the folder browser, its buttons) read Russian too.
     if (LoadQtRussian(qt_russian_)) QApplication::installTranslator(&qt_russian_);
+    // So do the sizes, dates and file types the file dialogs show, whatever the session's
+    // language.
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     // Without a desktop's icon theme (a bare X session), the list's icons come from
     // Debian's default theme where it is installed.
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor")) {
