@@ -10,6 +10,7 @@
 
 #include "core/charset.h"
 #include "core/codepage.h"
+#include "core/utf8_blocks.h"
 
 namespace tomeo {
 
@@ -44,7 +45,10 @@ inline Utf8RunEnd decode_utf8_run(ByteView bytes, std::int32_t pos, unsigned cha
     const std::int32_t size = bytes.size;
     std::int32_t in = pos;
     std::int32_t n = 0;
+    const bool blocks = utf8_blocks_available();
     for (;;) {
+        if (blocks) decode_utf8_blocks(src, size, in, out, room, n, stop);
+        bool back_to_blocks = false;
         // Every character takes at least one input byte and gives one output byte: below
         // fast_end the output has room and a second byte can be read, unchecked.
         const std::int32_t fast_end = std::min(size - 1, in + (room - n));
@@ -71,7 +75,13 @@ inline Utf8RunEnd decode_utf8_run(ByteView bytes, std::int32_t pos, unsigned cha
                     n += 8;
                 }
             }
+            // The character that stopped the blocks is done: they go on where they can.
+            if (blocks && size - in >= 16 && room - n >= 16) {
+                back_to_blocks = true;
+                break;
+            }
         }
+        if (back_to_blocks) continue;
         if (in >= size || n >= room || src[in] == stop) return {in, n, CONV_OK};
         // What the loop above leaves: the last byte, three- and four-byte characters,
         // and the characters that fail.
