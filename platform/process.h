@@ -34,4 +34,14 @@ bool DiskFileExists(const std::string& path);
 // The running program's own full path (/proc/self/exe); empty when unknown.
 std::string ExecutablePath();
 
+// The full path of a program that comes with this one: beside it (a build folder) or,
+// for an installed copy, in ../libexec/tomeo/ from its folder. Empty when neither is an
+// executable file.
+std::string CompanionProgram(std::string_view name);
+
+// Replaces this process by the program at `path` with the arguments (argv[0] included,
+// ending with a null pointer); standard input, output and error stay. Returns only
+// when that failed.
+void ReplaceProcess(const std::string& path, const char* const* argv);
+
 }  // namespace tomeo::platform

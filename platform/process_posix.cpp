@@ -177,4 +177,21 @@ std::string ExecutablePath() {
     return path;
 }
 
+std::string CompanionProgram(std::string_view name) {
+    const std::string self = ExecutablePath();
+    const std::size_t slash = self.rfind('/');
+    if (slash == std::string::npos) return {};
+    const std::string dir = self.substr(0, slash + 1);
+    for (const std::string& candidate :
+         {dir + std::string(name), dir + "../libexec/tomeo/" + std::string(name)}) {
+        if (IsExecutableFile(candidate)) return candidate;
+    }
+    return {};
+}
+
+void ReplaceProcess(const std::string& path, const char* const* argv) {
+    // execv takes the vector as char* const[] for C's sake; it never writes to it.
+    sys_execv(path.c_str(), const_cast<char* const*>(argv));
+}
+
 }  // namespace tomeo::platform

@@ -88,6 +88,8 @@ int sys_kill(pid_t pid, int signal);
 // fork(2), counted as Spawn; pipe2(2) with O_CLOEXEC, counted as Open.
 pid_t sys_fork();
 int sys_pipe(int fds[2]);
+// execv(2), counted as Spawn; returns only on failure.
+int sys_execv(const char* path, char* const argv[]);
 // waitpid(2), retried when interrupted; never failed by the hook (a child must be reaped).
 pid_t sys_waitpid(pid_t pid, int* status, int options);
 

@@ -209,6 +209,11 @@ pid_t sys_fork() {
     return ::fork();
 }
 
+int sys_execv(const char* path, char* const argv[]) {
+    if (injected(SysOp::Spawn)) return -1;
+    return ::execv(path, argv);
+}
+
 int sys_pipe(int fds[2]) {
     if (injected(SysOp::Open)) return -1;
     return ::pipe2(fds, O_CLOEXEC);

@@ -1,4 +1,6 @@
-// The program: the batch runs without any display; only window mode starts Qt.
+// The window program, tomeo-window: the whole program with the Qt window, which the
+// command-line program hands window mode to. A batch given to it runs as well, without a
+// display; only window mode starts Qt.
 #include "batch/app.h"
 #include "core/messages.h"
 #include "platform/env.h"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The program as installed: `make install` into a staging root (DESTDIR, another prefix)
 # and the Debian package of the same build unpacked with dpkg -x. Each holds exactly the
-# program, the manual page, the desktop entry and the icon; the program runs, the
+# program, the window program, the manual page, the desktop entry and the icon; the
+# program runs and finds its window program, the
 # desktop entry passes desktop-file-validate and the manual page renders without a
 # warning. Exit code 77: skipped (a tool is missing), with the reason on the output.
 set -euo pipefail
@@ -28,7 +29,8 @@ installed_files() {  # the regular files below a root, relative, sorted
 }
 expect_files() {  # root prefix
     local want
-    want=$(printf '%s\n' "$2/bin/tomeo" "$2/share/applications/tomeo.desktop" \
+    want=$(printf '%s\n' "$2/bin/tomeo" "$2/libexec/tomeo/tomeo-window" \
+        "$2/share/applications/tomeo.desktop" \
         "$2/share/icons/hicolor/scalable/apps/tomeo.svg" "$2/share/man/man1/tomeo.1.gz" |
         LC_ALL=C sort)
     [ "$(installed_files "$1")" = "$want" ] ||
@@ -50,7 +52,7 @@ expect_files "$tmp/root" usr
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for library in libc6 zlib1g; do
+for library in libc6 zlib1g libqt6widgets6; do
     [[ $depends == *"$library "* ]] || fail "Depends lacks $library"
 done
 
@@ -59,6 +61,15 @@ out=$(cd "$tmp" && XDG_CONFIG_HOME="$tmp/config" HOME="$tmp" "$tmp/root/usr/bin/
 [ "$out" = "Tomeo $version" ] || fail "tomeo --version said: $out"
 [ ! -e "$tmp/config" ] || fail "tomeo --version created its configuration folder"
 echo "tomeo --version: $out"
+
+# Window mode is handed to the window program: without a display it is the one that
+# answers (the program alone would say that it has no window).
+if out=$(cd "$tmp" && env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME="$tmp/config" \
+    HOME="$tmp" "$tmp/root/usr/bin/tomeo" 2>&1); then
+    fail "window mode without a display succeeded"
+fi
+[[ $out == *DISPLAY* ]] || fail "window mode without a display said: $out"
+echo "window mode: handed to $(ls "$tmp/root/usr/libexec/tomeo")"
 
 # The desktop entry: no error and no warning (a hint about the two main categories
 # Office and Utility is expected).

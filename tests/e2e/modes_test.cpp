@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "core/charset.h"
 #include "tests/support/cp1251_text.h"
 #include "tests/support/run_tomeo.h"
@@ -47,6 +49,19 @@ TEST(BatchEndToEnd, RewrittenBooksKeepTheirModeAndOwner) {
             EXPECT_EQ(st.st_gid, 4322u);
         }
     }
+}
+
+// Window mode is the window program's: without a display it is the one that answers
+// (the command-line program alone would say that this build has no window).
+TEST(WindowMode, IsHandedToTheWindowProgram) {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') GTEST_SKIP() << name << " is set";
+    }
+    TempDir work;
+    const TomeoRun run = RunTomeo({}, work.path());
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_NE(run.err.find("DISPLAY"), std::string::npos) << run.err;
 }
 
 }  // namespace
