@@ -11,6 +11,8 @@
 // - `tomeo -z` against `pigz -K -p1 -6` (zip output, one thread, level 6) on 1,000 books
 //   of 200 KB (one process each way) and on one 20 MB book; the archives' size beside
 //   pigz's. Target: at most 0.6 of pigz's time, archives no larger.
+// - The archives' size of `tomeo -z` beside pigz's over the sample books (../shared/corpus),
+//   which the compression level is held to: no larger in total.
 //
 // The program is build/tomeo beside the benchmarks, or the path given as argument 1 (so
 // an older build can be measured the same way). BENCH_SPEED_RUNS sets the runs of the
@@ -247,6 +249,37 @@ void Packing(const std::string& dir, const std::string& program) {
     }
 }
 
+// The archives' size over the sample books (loose FB2, RTF and text), beside zlib level 6
+// as pigz writes it: what the compression level is held to.
+void CorpusPacking(const std::string& dir, const std::string& program) {
+    const fs::path corpus = TOMEO_CORPUS_DIR;
+    if (!Have("pigz") || !fs::is_directory(corpus)) {
+        std::printf("\nno pigz or no sample books: no corpus packing figure\n");
+        return;
+    }
+    const std::string ours = dir + "corpus-ours/", theirs = dir + "corpus-pigz/";
+    fs::create_directories(ours);
+    int count = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
+        const std::string ext = entry.path().extension().string();
+        if (!entry.is_regular_file() || (ext != ".fb2" && ext != ".rtf" && ext != ".txt")) continue;
+        char name[32];
+        std::snprintf(name, sizeof name, "book%03d%s", count++, ext.c_str());
+        fs::copy_file(entry.path(), ours + name);
+    }
+    fs::copy(ours, theirs);
+    const double t_ours = CpuSecondsOf("cd '" + ours + "' && exec " + program + " -z 'book*'");
+    const double t_theirs = CpuSecondsOf("cd '" + theirs + "' && exec pigz -K -p1 -6 book*");
+    std::printf(" the %d sample books (FB2, RTF, text):\n", count);
+    if (t_ours < 0 || t_theirs < 0) {
+        std::printf("  packing failed\n");
+    } else {
+        const double sizes = static_cast<double>(SizeOfZips(ours)) / SizeOfZips(theirs);
+        Goal("archives' size, tomeo / pigz", sizes, "<=", 1.0, sizes <= 1.0);
+    }
+    for (const std::string& d : {ours, theirs}) fs::remove_all(d);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -262,5 +295,6 @@ int main(int argc, char** argv) {
     TextThroughput(dir, here);
     Recoding(dir, here);
     Packing(dir, "env " + ConfinedProgram(dir, tomeo));
+    CorpusPacking(dir, "env " + ConfinedProgram(dir, tomeo));
     return 0;
 }
