@@ -51,7 +51,7 @@ bool write_all(int fd, const std::string& out) {
 
 bool GetWorkingDirectory(WSTR& directory) {
     std::vector<char> buffer(4096);
-    while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+    while (sys_getcwd(buffer.data(), buffer.size()) == nullptr) {
         if (errno != ERANGE) return false;
         buffer.resize(buffer.size() * 2);
     }

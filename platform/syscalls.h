@@ -60,6 +60,8 @@ int sys_stat(const char* path, struct stat* st);
 int sys_lstat(const char* path, struct stat* st);
 // readlink; counted as Stat by the hook.
 ssize_t sys_readlink(const char* path, char* buffer, std::size_t size);
+// getcwd; counted as Stat by the hook.
+char* sys_getcwd(char* buffer, std::size_t size);
 // fstatat: name relative to the directory open as dirfd (flags as for fstatat).
 int sys_fstatat(int dirfd, const char* name, struct stat* st, int flags);
 // renameat2 with flags (RENAME_NOREPLACE), relative to the working directory.

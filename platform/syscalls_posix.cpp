@@ -110,6 +110,11 @@ ssize_t sys_readlink(const char* path, char* buffer, std::size_t size) {
     return ::readlink(path, buffer, size);
 }
 
+char* sys_getcwd(char* buffer, std::size_t size) {
+    if (injected(SysOp::Stat)) return nullptr;
+    return ::getcwd(buffer, size);
+}
+
 int sys_fstatat(int dirfd, const char* name, struct stat* st, int flags) {
     if (injected(SysOp::Stat)) return -1;
     return ::fstatat(dirfd, name, st, flags);

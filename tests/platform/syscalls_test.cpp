@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "platform/env.h"
 #include "platform/syscalls.h"
 #include "tests/support/temp_dir.h"
 
@@ -40,6 +41,19 @@ TEST(SysCallHook, FailsTheChosenCallOnly) {
     EXPECT_EQ(sys_close(fd), 0);
     SetSysCallHook(previous);
     EXPECT_EQ(test::ReadFile(path), "abef");
+}
+
+TEST(SysCallHook, FailsTheWorkingDirectoryToo) {
+    FailNth hook(SysOp::Stat, 1);
+    SysCallHook* previous = SetSysCallHook(&hook);
+    WSTR failed;
+    const bool first = GetWorkingDirectory(failed);
+    WSTR found;
+    const bool second = GetWorkingDirectory(found);
+    SetSysCallHook(previous);
+    EXPECT_FALSE(first);
+    EXPECT_TRUE(second);
+    EXPECT_FALSE(found.is_empty());
 }
 
 TEST(SysCalls, RenameNeverReplaces) {
