@@ -54,9 +54,9 @@ constexpr Compaction kCompaction = [] {
 }();
 
 __attribute__((target("ssse3"))) void decode_blocks_ssse3(const unsigned char* src,
-                                                           std::int32_t size, std::int32_t& in,
-                                                           unsigned char* out, std::int32_t room,
-                                                           std::int32_t& n, std::uint8_t stop) {
+                                                          std::int32_t size, std::int32_t& in,
+                                                          unsigned char* out, std::int32_t room,
+                                                          std::int32_t& n, std::uint8_t stop) {
     const __m128i lead_d0 = _mm_set1_epi8(static_cast<char>(0xD0));
     const __m128i lead_d1 = _mm_set1_epi8(static_cast<char>(0xD1));
     const __m128i high_bit = _mm_set1_epi8(static_cast<char>(0x80));
@@ -77,8 +77,8 @@ __attribute__((target("ssse3"))) void decode_blocks_ssse3(const unsigned char* s
                                                   _mm_cmplt_epi8(x, _mm_set1_epi8(0x10)));
         const __m128i below_40 = _mm_cmplt_epi8(x, _mm_set1_epi8(0x40));
         // The second byte of а..п (D0 90..BF) and of р..я (D1 80..8F).
-        const __m128i d0_letter = _mm_and_si128(_mm_cmpeq_epi8(prev, lead_d0),
-                                                _mm_and_si128(from_10, below_40));
+        const __m128i d0_letter =
+            _mm_and_si128(_mm_cmpeq_epi8(prev, lead_d0), _mm_and_si128(from_10, below_40));
         const __m128i d1_letter = _mm_and_si128(_mm_cmpeq_epi8(prev, lead_d1), below_10);
         const __m128i letter = _mm_or_si128(d0_letter, d1_letter);
         const __m128i lead = _mm_or_si128(_mm_cmpeq_epi8(v, lead_d0), _mm_cmpeq_epi8(v, lead_d1));
@@ -88,7 +88,8 @@ __attribute__((target("ssse3"))) void decode_blocks_ssse3(const unsigned char* s
         const unsigned ascii = ~static_cast<unsigned>(_mm_movemask_epi8(v)) & 0xFFFFu;
         const unsigned leads = static_cast<unsigned>(_mm_movemask_epi8(lead));
         const unsigned letters = static_cast<unsigned>(_mm_movemask_epi8(letter));
-        const unsigned stops = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, stop_byte)));
+        const unsigned stops =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, stop_byte)));
         // Where the block stops: a byte that is none of the three, the stop byte, or a
         // lead byte not followed by a letter's second byte (at the block's end, too).
         const unsigned bad =
@@ -134,8 +135,7 @@ bool utf8_blocks_available() {
 }
 
 void decode_utf8_blocks(const unsigned char* src, std::int32_t size, std::int32_t& in,
-                        unsigned char* out, std::int32_t room, std::int32_t& n,
-                        std::uint8_t stop) {
+                        unsigned char* out, std::int32_t room, std::int32_t& n, std::uint8_t stop) {
 #if TOMEO_UTF8_BLOCKS
     if (utf8_blocks_available()) decode_blocks_ssse3(src, size, in, out, room, n, stop);
 #else

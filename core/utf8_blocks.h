@@ -14,8 +14,7 @@ namespace tomeo {
 // bytes written to `out`) over whole characters only. Bytes of `out` from `n` up to
 // `room` may be overwritten. Does nothing where the processor has no SSSE3.
 void decode_utf8_blocks(const unsigned char* src, std::int32_t size, std::int32_t& in,
-                        unsigned char* out, std::int32_t room, std::int32_t& n,
-                        std::uint8_t stop);
+                        unsigned char* out, std::int32_t room, std::int32_t& n, std::uint8_t stop);
 
 // Whether decode_utf8_blocks does anything on this processor (for the tests).
 bool utf8_blocks_available();

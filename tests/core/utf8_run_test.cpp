@@ -74,7 +74,7 @@ TEST(Utf8Run, GivesWhatReadCharGives) {
         Repeat("«Ёлка» — ёж, №5 ", 6),
         Repeat("ascii only, no letters at all. ", 4),
         Repeat(letters, 2) + "<p>" + Repeat(letters, 2),
-        Repeat(letters, 2) + "\xD0",             // a lead byte at the very end
+        Repeat(letters, 2) + "\xD0",                // a lead byte at the very end
         Repeat(letters, 2) + "\xD0\x41" + letters,  // a lead byte without continuation
         Repeat(letters, 2) + "\x80" + letters,      // a stray continuation byte
         Repeat(letters, 2) + "\xD0\x80" + letters,  // Ѐ has no Windows-1251 form
@@ -92,9 +92,9 @@ TEST(Utf8Run, GivesWhatReadCharGives) {
 
 // Long mixes of the pieces a Russian book is made of, and of broken ones, cut anywhere.
 TEST(Utf8Run, GivesWhatReadCharGivesOnMixes) {
-    const std::string pieces[] = {"а", "я", "п", "р", "Ж", "ё", "Ё", " ", ",", "<", "«",
-                                  "—", "\xD0", "\x90", "\xD1\xBF", "\xC2\xA0", "\xE2\x80",
-                                  "abc", "слово "};
+    const std::string pieces[] = {
+        "а", "я", "п",    "р",    "Ж",        "ё",        "Ё",        " ",   ",",     "<",
+        "«", "—", "\xD0", "\x90", "\xD1\xBF", "\xC2\xA0", "\xE2\x80", "abc", "слово "};
     std::uint32_t x = 2024;
     auto next = [&x] { return x = x * 1664525u + 1013904223u; };
     for (int round = 0; round < 400; ++round) {
