@@ -84,6 +84,7 @@ int main(int argc, char** argv) {
     const TempFolder folder;
     const std::string& dir = folder.path();
     const std::string program = ProgramPath(argc, argv);
+    if (program.empty()) return 1;
     // Measured first, while this process is small: the child's peak memory counts what
     // it shares with its parent until it starts the program.
     std::size_t big_size = 0;

@@ -146,6 +146,7 @@ void PrintRow(const std::string& what, long peak, std::size_t book, bool with_ta
 
 int main(int argc, char** argv) {
     const std::string program = ProgramPath(argc, argv);
+    if (program.empty()) return 1;
     std::size_t size_mb = 200;
     if (const char* env = std::getenv("BENCH_MEMORY_MB"); env != nullptr && std::atoi(env) > 0) {
         size_mb = static_cast<std::size_t>(std::atoi(env));

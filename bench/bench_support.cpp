@@ -135,8 +135,13 @@ long PeakMemoryOf(const std::string& command) {
 }
 
 std::string ProgramPath(int argc, char** argv) {
-    if (argc > 1) return argv[1];
-    return (std::filesystem::absolute(argv[0]).parent_path().parent_path() / "tomeo").string();
+    const std::string path =
+        argc > 1 ? argv[1]
+                 : (std::filesystem::absolute(argv[0]).parent_path().parent_path() / "tomeo")
+                       .string();
+    if (std::filesystem::exists(path)) return path;
+    std::fprintf(stderr, "no program at %s (give its path)\n", path.c_str());
+    return {};
 }
 
 std::string ConfinedProgram(const std::string& root, const std::string& program) {

@@ -38,7 +38,8 @@ bool Have(const char* tool);
 // bytes (the command should exec its program), or -1 when it failed.
 long PeakMemoryOf(const std::string& command);
 
-// The program build/tomeo beside the benchmarks (or the path given as argument 1).
+// The program build/tomeo beside the benchmarks (or the path given as argument 1); empty,
+// with a word on standard error, when there is no such file.
 std::string ProgramPath(int argc, char** argv);
 
 // The shell words that run the program with its configuration and home directory inside
