@@ -25,6 +25,9 @@ inline constexpr char kExtension[] = ".txt";  // until a book is selected
 // The columns of the file list.
 inline constexpr const char* kColumns[] = {"Файл", "Размер", "Сж. размер", "Изменен", "Каталог"};
 
+// Qt's file dialogs: the type of a folder (Qt's Russian translation lacks it).
+inline constexpr char kFolderType[] = "Папка";
+
 // The message window.
 inline constexpr char kMessageTitle[] = "Сообщение";
 inline constexpr char kMessageOk[] = "OK";

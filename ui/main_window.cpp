@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -18,6 +17,7 @@
 #include "batch/app.h"
 #include "ui/batch_dialog.h"
 #include "ui/captions.h"
+#include "ui/file_dialogs.h"
 #include "ui/file_list_model.h"
 #include "ui/message_window.h"
 #include "ui/progress_dialog.h"
@@ -341,8 +341,7 @@ void MainWindow::ShowMessage(const Report& report) {
 
 bool MainWindow::AskFolder(const char* title, WSTR& folder) {
     KeysOff off(*this);
-    const QString chosen =
-        QFileDialog::getExistingDirectory(this, ToQt(title), ToQt(run_.current_dir.c_str()));
+    const QString chosen = ChooseFolder(this, ToQt(title), ToQt(run_.current_dir.c_str()));
     if (chosen.isEmpty()) return false;
     folder.assign(FromQt(chosen).c_str());
     return true;

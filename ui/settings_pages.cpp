@@ -1,24 +1,21 @@
 #include "ui/settings_pages.h"
 
 #include <QButtonGroup>
+#include <QDir>
 #include <QCheckBox>
-#include <QFileDialog>
-#include <QFileSystemModel>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSortFilterProxyModel>
 #include <QTimer>
-#include <QTreeView>
 #include <QVBoxLayout>
 
+#include "ui/file_dialogs.h"
 #include "ui/indent_field.h"
 #include "ui/qt_text.h"
 #include "ui/settings_captions.h"
@@ -87,44 +84,8 @@ QLineEdit* PathField(QWidget* parent, QGridLayout* grid, int row, const char* la
     return field;
 }
 
-// Lists directories and the files the user may run.
-class ProgramFilter : public QSortFilterProxyModel {
-public:
-    using QSortFilterProxyModel::QSortFilterProxyModel;
-
-protected:
-    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
-        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
-        if (files == nullptr) return true;
-        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
-        return info.isDir() || info.isExecutable();
-    }
-};
 
 }  // namespace
-
-QString ChooseProgram(QWidget* parent, const QString& start) {
-    QFileDialog dialog(parent, Caption(caption::kProgramDialogTitle), start,
-                       Caption(caption::kProgramFilter));
-    // The proxy works on Qt's own dialog only.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setOption(QFileDialog::ReadOnly);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setProxyModel(new ProgramFilter(&dialog));
-    dialog.resize(860, 520);
-    // Qt's dialog cuts the size, type and date columns of a folder this full.
-    if (auto* view = dialog.findChild<QTreeView*>()) {
-        QHeaderView* header = view->header();
-        header->setStretchLastSection(false);
-        header->setSectionResizeMode(0, QHeaderView::Stretch);
-        for (int column = 1; column < header->count(); ++column) {
-            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
-        }
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().first();
-}
 
 // --- "Общие" -------------------------------------------------------------------------
 
@@ -318,8 +279,7 @@ TextPage::TextPage(QWidget* parent) : SettingsPageWidget(parent) {
     dir_ =
         PathField(this, dir_grid, 0, caption::kTextDirLabel, "textDir", [this](QLineEdit* field) {
             const QString start = field->text().isEmpty() ? QDir::homePath() : field->text();
-            const QString dir = QFileDialog::getExistingDirectory(
-                this, Caption(caption::kTextDirDialogTitle), start, QFileDialog::ShowDirsOnly);
+            const QString dir = ChooseFolder(this, Caption(caption::kTextDirDialogTitle), start);
             if (!dir.isEmpty()) field->setText(dir);
         });
     grid->setRowStretch(3, 1);

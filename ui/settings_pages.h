@@ -94,8 +94,5 @@ private:
     QLineEdit* dir_;
 };
 
-// The viewer's "=": a file dialog listing the folders and the executable files, starting
-// in /usr/bin. Gives the chosen program's full path, or an empty text when none was chosen.
-QString ChooseProgram(QWidget* parent, const QString& start = QStringLiteral("/usr/bin"));
 
 }  // namespace tomeo

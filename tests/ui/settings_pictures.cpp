@@ -43,18 +43,25 @@ bool SaveSettingsPictures(QWidget* window, Settings& settings, BookScripts& scri
         std::printf("%s %s\n", saved ? "saved" : "FAILED", qPrintable(path));
         ok &= saved;
     }
-    // The viewer's "=": the programs of /usr/bin.
-    sheet.tabs()->setCurrentIndex(1);
-    QTimer::singleShot(0, &sheet, [&] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        Settle();
-        const QString path = QStringLiteral("%1/settings-program-dialog.png").arg(folder);
-        const bool saved = dialog != nullptr && dialog != &sheet && dialog->grab().save(path);
-        std::printf("%s %s\n", saved ? "saved" : "FAILED", qPrintable(path));
-        ok &= saved;
-        if (dialog != nullptr && dialog != &sheet) dialog->close();
-    });
-    sheet.findChild<QPushButton*>(QStringLiteral("viewerTxtBrowse"))->click();
+    // The file dialogs of the "=" buttons: the programs of /usr/bin, the text folder.
+    const struct {
+        int page;
+        const char* button;
+        const char* name;
+    } dialogs[] = {{1, "viewerTxtBrowse", "program-dialog"}, {4, "textDirBrowse", "folder-dialog"}};
+    for (const auto& d : dialogs) {
+        sheet.tabs()->setCurrentIndex(d.page);
+        QTimer::singleShot(0, &sheet, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            Settle();
+            const QString path = QStringLiteral("%1/settings-%2.png").arg(folder, d.name);
+            const bool saved = dialog != nullptr && dialog != &sheet && dialog->grab().save(path);
+            std::printf("%s %s\n", saved ? "saved" : "FAILED", qPrintable(path));
+            ok &= saved;
+            if (dialog != nullptr && dialog != &sheet) dialog->close();
+        });
+        sheet.findChild<QPushButton*>(QString::fromLatin1(d.button))->click();
+    }
     sheet.reject();
     return ok;
 }

@@ -21,6 +21,7 @@
 #include "ui/indent_field.h"
 #include "ui/main_window.h"
 #include "ui/qt_text.h"
+#include "ui/file_dialogs.h"
 #include "ui/settings_pages.h"
 #include "ui/settings_sheet.h"
 #include "window/settings_sheet_logic.h"
@@ -181,6 +182,7 @@ private Q_SLOTS:
         test::WriteFile(dir / "notes.txt", "text");
         QDir().mkdir(QString::fromStdString(dir / "tools"));
         QStringList listed;
+        QMap<QString, QStringList> columns;  // size, type, date of each row
         QTimer::singleShot(0, &main_window_, [&] {
             QFileDialog* dialog = nullptr;
             for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -202,6 +204,13 @@ private Q_SLOTS:
                  ++row) {
                 listed << view->model()->index(row, 0, view->rootIndex()).data().toString();
             }
+            // Its columns, in Russian whatever the session's locale.
+            for (int row = 0; view != nullptr && row < listed.size(); ++row) {
+                const QModelIndex name = view->model()->index(row, 0, view->rootIndex());
+                for (int column = 1; column <= 3; ++column) {
+                    columns[listed[row]] << name.siblingAtColumn(column).data().toString();
+                }
+            }
             // The user clicks the program.
             for (int row = 0; view != nullptr && row < listed.size(); ++row) {
                 if (listed[row] != QLatin1String("viewer")) continue;
@@ -214,6 +223,12 @@ private Q_SLOTS:
         listed.sort();
         QCOMPARE(listed, QStringList({QStringLiteral("tools"), QStringLiteral("viewer")}));
         QCOMPARE(chosen, QString::fromStdString(dir / "viewer"));
+        QCOMPARE(columns[QStringLiteral("tools")].value(1), QStringLiteral("Папка"));
+        QCOMPARE(columns[QStringLiteral("viewer")].value(0), QStringLiteral("10"));
+        const QDateTime written = QFileInfo(chosen).lastModified();
+        const QDateTime shown = QDateTime::fromString(columns[QStringLiteral("viewer")].value(2),
+                                                      QStringLiteral("dd.MM.yyyy HH:mm"));
+        QCOMPARE(shown, written.addSecs(-written.time().second()).addMSecs(-written.time().msec()));
     }
 
     void TheSubdirectoryBoxStartsFromTheListMode() {
