@@ -136,9 +136,9 @@ long PeakMemoryOf(const std::string& command) {
 
 std::string ProgramPath(int argc, char** argv) {
     const std::string path =
-        argc > 1 ? argv[1]
-                 : (std::filesystem::absolute(argv[0]).parent_path().parent_path() / "tomeo")
-                       .string();
+        argc > 1
+            ? argv[1]
+            : (std::filesystem::absolute(argv[0]).parent_path().parent_path() / "tomeo").string();
     if (std::filesystem::exists(path)) return path;
     std::fprintf(stderr, "no program at %s (give its path)\n", path.c_str());
     return {};
